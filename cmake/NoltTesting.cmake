@@ -1,0 +1,38 @@
+# nolt_add_test(NAME name SOURCES a.cpp ... [LIBS lib ...] [LABELS l ...] [TIMEOUT s])
+# One GoogleTest executable. Natively each test case is registered with CTest;
+# in a cross build (run under an emulator such as wine) the executable is one
+# CTest test, so that discovery does not have to start the emulator at build time.
+include(GoogleTest)
+
+if(CMAKE_CROSSCOMPILING)
+  if(NOT TARGET GTest::gtest_main)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+function(nolt_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  if(CMAKE_CROSSCOMPILING)
+    target_link_options(${T_NAME} PRIVATE -static)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+  else()
+    gtest_discover_tests(${T_NAME}
+      DISCOVERY_MODE PRE_TEST
+      PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
+                 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+endfunction()

@@ -1,0 +1,16 @@
+#include "res/strings.h"
+
+#include "res/resource.h"
+
+namespace nolt::res {
+
+std::wstring_view loadString(int id)
+{
+    switch (id) {
+    case IDS_ABOUTBOX: return kAboutMenuItem;
+    case IDP_SOCKETS_INIT_FAILED: return kSocketsInitFailed;
+    default: return {};
+    }
+}
+
+}  // namespace nolt::res
