@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds the tool and runs every test: the normal build, the same tests with
+# AddressSanitizer and UndefinedBehaviorSanitizer, the link and simulator tests
+# with ThreadSanitizer, the receive-path fuzzer, and the core cross-built for
+# Windows and run under wine. Installs the Debian packages it needs.
+#
+# NOLT_STAGES picks stages (default: all): windows tsan fuzz asan main
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+. scripts/lib.sh
+
+STAGES=${NOLT_STAGES:-"windows tsan fuzz asan main"}
+has_stage() { [[ " $STAGES " == *" $1 "* ]]; }
+
+need_packages "${BUILD_PACKAGES[@]}" clang iproute2 libbenchmark-dev
+export QT_QPA_PLATFORM=offscreen
+J=$(jobs)
+
+configure_build() {  # dir, cmake args...
+    local dir=$1; shift
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$J"
+}
+
+if has_stage windows; then
+    echo "== Windows core (mingw-w64, under wine)"
+    scripts/test-windows.sh "$ROOT/build-windows"
+fi
+
+if has_stage tsan; then
+    echo "== ThreadSanitizer: link and simulator"
+    configure_build build-tsan -DNOLT_GUI=OFF -DNOLT_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+        ctest --test-dir build-tsan -L "link|sim" --output-on-failure -j "$J"
+fi
+
+if has_stage fuzz; then
+    echo "== Fuzzing the receive path for 60 s"
+    CC=clang CXX=clang++ configure_build build-fuzz -DNOLT_GUI=OFF -DNOLT_TESTS=OFF -DNOLT_FUZZ=ON
+    mkdir -p build-fuzz/corpus
+    build-fuzz/tests/fuzz/fuzz_receive -max_total_time=60 -print_final_stats=1 build-fuzz/corpus 2>&1 | tail -n 5
+fi
+
+if has_stage asan; then
+    echo "== AddressSanitizer + UndefinedBehaviorSanitizer: every test"
+    configure_build build-asan -DNOLT_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1" \
+        ctest --test-dir build-asan -LE "soak" --output-on-failure -j "$J"
+fi
+
+if has_stage main; then
+    echo "== Every test"
+    configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    ctest --test-dir build --output-on-failure -j "$J"
+fi
