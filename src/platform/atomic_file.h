@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace nolt {
+
+enum class FileStatus {
+  Ok,
+  NotFound,       // no file at the path
+  ReadFailed,     // the file exists but cannot be read (a folder, no permission, ...)
+  ReadOnly,       // the file exists and may not be written
+  CreateFailed,   // the temporary file cannot be created beside the target
+  WriteFailed,    // writing or flushing the temporary file failed (disk full, ...)
+  ReplaceFailed,  // the temporary file cannot be renamed over the target
+};
+
+struct FileContents {
+  FileStatus status = FileStatus::Ok;
+  std::string bytes;
+};
+
+// The whole file as bytes.
+FileContents readWholeFile(const std::filesystem::path& path);
+
+// Replaces the file's contents as one step: the bytes go to a temporary file
+// beside the target, reach the disk, and the temporary file is then renamed
+// over the target. A crash, a kill or a full disk at any moment therefore
+// leaves either the old file or the new one, never a truncated one, and a
+// failure leaves the old file exactly as it was.
+FileStatus replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace nolt

@@ -1,0 +1,47 @@
+#include "platform/profile_file.h"
+
+#include <system_error>
+#include <utility>
+
+#include "platform/profile_text.h"
+
+namespace nolt {
+
+ProfileFile::ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+bool ProfileFile::exists() const {
+  std::error_code ec;
+  return std::filesystem::exists(path_, ec);
+}
+
+std::string ProfileFile::read(std::string_view section, std::string_view key, std::string_view fallback) const {
+  const FileContents file = readWholeFile(path_);
+  std::string value(fallback);
+  if (file.status == FileStatus::Ok) {
+    if (auto found = profileTextRead(file.bytes, section, key)) value = std::move(*found);
+  }
+  if (value.size() > kValueBufferChars - 1) value.resize(kValueBufferChars - 1);
+  return value;
+}
+
+FileStatus ProfileFile::write(std::string_view section, std::string_view key, std::string_view value) const {
+  const ProfileEntry entry{key, value};
+  return writeAll(section, std::span<const ProfileEntry>(&entry, 1));
+}
+
+FileStatus ProfileFile::writeAll(std::string_view section, std::span<const ProfileEntry> entries) const {
+  if (!isStorableProfileName(section)) return FileStatus::WriteFailed;
+  for (const ProfileEntry& entry : entries) {
+    if (!isStorableProfileName(entry.key) || !isStorableProfileValue(entry.value)) return FileStatus::WriteFailed;
+  }
+  FileContents file = readWholeFile(path_);
+  // A file that exists but cannot be read must not be replaced: its other
+  // lines would be lost.
+  if (file.status != FileStatus::Ok && file.status != FileStatus::NotFound) return file.status;
+  std::string text = file.bytes;
+  for (const ProfileEntry& entry : entries) text = profileTextWrite(text, section, entry.key, entry.value);
+  if (file.status == FileStatus::Ok && text == file.bytes) return FileStatus::Ok;
+  return replaceFileAtomically(path_, text);
+}
+
+}  // namespace nolt

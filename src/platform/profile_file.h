@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/atomic_file.h"
+
+namespace nolt {
+
+// One key and its value, as written into a profile section.
+struct ProfileEntry {
+  std::string_view key;
+  std::string_view value;
+};
+
+// A profile (INI) file on disk with the platform's profile semantics (see
+// profile_text.h). Every call reads the file afresh, like the platform's
+// functions; every write replaces the file in one atomic step.
+class ProfileFile {
+ public:
+  // Values are read into a buffer of this many characters including the
+  // terminator, so at most one character fewer reach the caller.
+  static constexpr std::size_t kValueBufferChars = 260;
+
+  explicit ProfileFile(std::filesystem::path path);
+
+  const std::filesystem::path& path() const { return path_; }
+  bool exists() const;
+
+  // The value of `key` in `section`, cut to kValueBufferChars - 1
+  // characters, or `fallback` when the file, the section or the key is
+  // missing or the file cannot be read.
+  std::string read(std::string_view section, std::string_view key, std::string_view fallback) const;
+
+  // Sets one key, creating the file and the section when they are missing.
+  FileStatus write(std::string_view section, std::string_view key, std::string_view value) const;
+
+  // Sets several keys in one atomic replace; the resulting bytes are those
+  // that one write per key, in the given order, would leave. Nothing is
+  // written when any name or value cannot be stored (WriteFailed).
+  FileStatus writeAll(std::string_view section, std::span<const ProfileEntry> entries) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace nolt

@@ -1,0 +1,37 @@
+#include "platform/settings_store.h"
+
+#include <system_error>
+#include <utility>
+
+#include "platform/profile_file.h"
+
+namespace nolt {
+
+SettingsStore::SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+std::optional<SettingsValues> SettingsStore::load() const {
+  const ProfileFile profile(file_);
+  if (!profile.exists()) return std::nullopt;
+  SettingsValues values;
+  for (std::size_t i = 0; i < kSettingCount; ++i)
+    values.texts[i] = profile.read(kSettingsSection, kSettingKeyNames[i], kMissingSetting);
+  return values;
+}
+
+FileStatus SettingsStore::save(const SettingsValues& values) const {
+  std::error_code ec;
+  if (file_.has_parent_path() && !std::filesystem::exists(file_.parent_path(), ec))
+    std::filesystem::create_directories(file_.parent_path(), ec);
+  std::array<ProfileEntry, kSettingCount> entries;
+  for (std::size_t i = 0; i < kSettingCount; ++i) entries[i] = {kSettingKeyNames[i], values.texts[i]};
+  return ProfileFile(file_).writeAll(kSettingsSection, entries);
+}
+
+bool shouldApplyLoadedSettings(const SettingsValues& values) {
+  for (SettingKey key : {SettingKey::LinkIP, SettingKey::LinkPort, SettingKey::DstIp}) {
+    if (values[key] == kMissingSetting) return false;
+  }
+  return true;
+}
+
+}  // namespace nolt

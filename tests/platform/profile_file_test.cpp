@@ -1,0 +1,98 @@
+#include "platform/profile_file.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/temp_folder.h"
+
+namespace nolt {
+namespace {
+
+using test::readBytes;
+using test::TempFolder;
+using test::writeBytes;
+
+TEST(ProfileFile, MissingFileReadsTheFallback) {
+  TempFolder folder;
+  const ProfileFile file(folder / "Config.ini");
+  EXPECT_FALSE(file.exists());
+  EXPECT_EQ(file.read("SaveData", "LinkIP", "NULL"), "NULL");
+}
+
+TEST(ProfileFile, LongValueIsCutTo259Characters) {
+  TempFolder folder;
+  const ProfileFile file(folder / "Config.ini");
+  const std::string value(300, '7');
+  ASSERT_EQ(file.write("SaveData", "LinkIP", value), FileStatus::Ok);
+  EXPECT_NE(readBytes(file.path()).find(value), std::string::npos);  // stored whole
+  EXPECT_EQ(file.read("SaveData", "LinkIP", "NULL"), std::string(259, '7'));
+  ASSERT_EQ(file.write("SaveData", "LinkIP", std::string(259, '8')), FileStatus::Ok);
+  EXPECT_EQ(file.read("SaveData", "LinkIP", "NULL"), std::string(259, '8'));
+}
+
+TEST(ProfileFile, BatchWriteLeavesTheBytesOfSingleWrites) {
+  TempFolder folder;
+  const std::string start = "; settings\r\n[other]\r\nx=1\r\n\r\n[savedata]\r\nudpport=1\nextra=keep\r\n\r\n[Tail]\r\ny";
+  const std::array<ProfileEntry, 4> entries = {{{"LinkIP", "10.0.0.1"}, {"UdpPort", "9"}, {"DNS", ""}, {"LinkIP", "10.0.0.2"}}};
+  writeBytes(folder / "single.ini", start);
+  writeBytes(folder / "batch.ini", start);
+  const ProfileFile single(folder / "single.ini");
+  for (const ProfileEntry& e : entries) ASSERT_EQ(single.write("SaveData", e.key, e.value), FileStatus::Ok);
+  ASSERT_EQ(ProfileFile(folder / "batch.ini").writeAll("SaveData", entries), FileStatus::Ok);
+  EXPECT_EQ(readBytes(folder / "batch.ini"), readBytes(folder / "single.ini"));
+  EXPECT_EQ(readBytes(folder / "batch.ini"),
+            "; settings\r\n[other]\r\nx=1\r\n\r\n[savedata]\r\nudpport=9\r\nextra=keep\r\nLinkIP=10.0.0.2\r\nDNS=\r\n"
+            "\r\n[Tail]\r\ny");
+}
+
+TEST(ProfileFile, SaveLeavesNoTemporaryFileBehind) {
+  TempFolder folder;
+  const ProfileFile file(folder / "Config.ini");
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(file.write("SaveData", "LinkPort", std::to_string(i)), FileStatus::Ok);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"Config.ini"});
+}
+
+TEST(ProfileFile, FailedSaveChangesNothing) {
+  TempFolder folder;
+  writeBytes(folder / "plain", "not a folder");
+  const ProfileFile underFile(folder / "plain" / "Config.ini");
+  EXPECT_NE(underFile.write("SaveData", "LinkIP", "1"), FileStatus::Ok);
+  EXPECT_EQ(readBytes(folder / "plain"), "not a folder");
+
+  std::filesystem::create_directory(folder / "dir.ini");
+  EXPECT_EQ(ProfileFile(folder / "dir.ini").write("SaveData", "LinkIP", "1"), FileStatus::ReadFailed);
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.ini"));
+
+  const std::string before = "[SaveData]\r\nLinkIP=1\r\n";
+  writeBytes(folder / "Config.ini", before);
+  const ProfileFile file(folder / "Config.ini");
+  EXPECT_EQ(file.write("SaveData", "LinkIP", "2\r\n[Forged]"), FileStatus::WriteFailed);
+  EXPECT_EQ(file.write("Save=Data", "LinkIP", "2"), FileStatus::WriteFailed);
+  EXPECT_EQ(readBytes(folder / "Config.ini"), before);
+  EXPECT_EQ(folder.entries().size(), 3u);
+}
+
+TEST(ProfileFile, HostileFilesLoadWithoutHarm) {
+  TempFolder folder;
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 7919) & 0xff));
+  const std::string files[] = {garbage, std::string(100000, 'A'), "[SaveData]\r\nLinkIP=" + std::string(100000, '1'),
+                               "[SaveData]\r\nLinkIP=5.6.7.8", std::string("[SaveData]\0\r\nLinkIP=1\r\n", 23)};
+  for (const std::string& bytes : files) {
+    writeBytes(folder / "Config.ini", bytes);
+    const ProfileFile file(folder / "Config.ini");
+    const std::string value = file.read("SaveData", "LinkIP", "NULL");
+    EXPECT_LE(value.size(), 259u);
+    ASSERT_EQ(file.write("SaveData", "DNS", "1.1.1.1"), FileStatus::Ok);
+    EXPECT_EQ(file.read("SaveData", "DNS", "NULL"), "1.1.1.1");
+    EXPECT_EQ(readBytes(file.path()).substr(0, bytes.size()), bytes);  // the old bytes stay in front
+  }
+  writeBytes(folder / "Config.ini", "[SaveData]\r\nLinkIP=5.6.7.8");
+  EXPECT_EQ(ProfileFile(folder / "Config.ini").read("SaveData", "LinkIP", "NULL"), "5.6.7.8");
+}
+
+}  // namespace
+}  // namespace nolt
