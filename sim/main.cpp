@@ -1,0 +1,47 @@
+// nolt-sim: a camera module on a TCP port, for trying the tool without
+// hardware and for rehearsing faults.
+#include "sim/command_line.h"
+#include "sim/server.h"
+
+#include <chrono>
+#include <csignal>
+#include <iostream>
+#include <thread>
+
+namespace {
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+extern "C" void onStopSignal(int) { g_stopRequested = 1; }
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    using nolt::sim::CommandLine;
+    const CommandLine cl = nolt::sim::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (cl.outcome == CommandLine::Outcome::Help) {
+        std::cout << nolt::sim::usageText();
+        return 0;
+    }
+    if (cl.outcome == CommandLine::Outcome::Error) {
+        std::cerr << "nolt-sim: " << cl.error << "\n" << "Try nolt-sim --help.\n";
+        return 2;
+    }
+
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+
+    nolt::sim::SimServer server(cl.options);
+    std::string error;
+    if (!server.start(&error)) {
+        std::cerr << "nolt-sim: " << error << "\n";
+        return 1;
+    }
+    // Printed even when quiet: scripts read the port from this line.
+    std::cout << "listening on " << cl.options.bindAddress << ":" << server.port() << std::endl;
+
+    while (!g_stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    server.stop();
+    return 0;
+}
