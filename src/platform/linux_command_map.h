@@ -1,0 +1,72 @@
+// How the Tools dialog's intents are carried out on Linux, which has neither
+// netsh nor Windows' ping: a pure mapping from an intent and the tools found
+// on the machine to the programs to run. Nothing here runs anything.
+//
+//   intent        tools present                 steps
+//   firewall off  ufw                           ufw disable
+//                 firewalld (+ systemctl)       systemctl stop firewalld
+//                 neither                       a message, nothing run
+//   set address   nmcli + a wired connection    nmcli connection modify C
+//                                                 ipv4.addresses A/24 ipv4.gateway G
+//                                                 ipv4.method manual
+//                                               nmcli connection up C
+//                 ip + a wired device           ip addr add A/24 dev D
+//                                               ip route replace default via G
+//                 neither                       a message, nothing run
+//   ping          ping                          ping A (until stopped)
+//
+// With a terminal program and a display every step runs in a terminal window
+// the user sees; the window stays open after the step until Enter is pressed
+// (the last step, or a step that failed). Without one the steps run in the
+// tool's own console and ping stops after a few echoes, since nobody could
+// stop it otherwise. The arguments go to the programs as separate argv
+// entries; the only shell involved is a fixed script that receives them as
+// positional parameters and never evaluates them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/command.h"
+
+namespace nolt {
+
+// The programs found on this machine (full paths; empty when absent) and the
+// wired connection or device to configure.
+struct HostTools {
+    std::string terminal;          // xterm or x-terminal-emulator, usable only with a display
+    std::string shell;             // /bin/sh, runs the fixed wrapper script in the terminal
+    std::string ufw;
+    std::string systemctl;
+    bool firewalld = false;        // firewalld is installed
+    std::string nmcli;
+    std::string wiredConnection;   // NetworkManager connection (UUID) of the wired device
+    std::string ip;
+    std::string wiredDevice;       // e.g. "enp3s0"
+    std::string ping;
+};
+
+struct LinuxStep {
+    std::vector<std::string> argv;
+    bool operator==(const LinuxStep&) const = default;
+};
+
+struct LinuxPlan {
+    std::vector<LinuxStep> steps;   // run in order; a failing step ends the plan
+    std::string consoleMessage;     // printed to the console when not empty
+    bool operator==(const LinuxPlan&) const = default;
+};
+
+LinuxPlan mapToLinux(const CommandIntent& intent, const HostTools& tools);
+
+// Ping echoes sent when no terminal window can show a running ping.
+inline constexpr int kWindowlessPingCount = 4;
+
+inline constexpr const char* kNoFirewallTool =
+    "No firewall tool was found (neither ufw nor firewalld); the firewall was left as it is.";
+inline constexpr const char* kNoAddressTool =
+    "No way to set the address was found (nmcli with a wired connection, or ip with a wired "
+    "device); the address was left as it is.";
+inline constexpr const char* kNoPingTool = "The ping program was not found.";
+
+}  // namespace nolt

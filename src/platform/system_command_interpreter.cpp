@@ -1,0 +1,40 @@
+#include "platform/system_command_interpreter.h"
+
+#include <cstdlib>
+
+#ifndef _WIN32
+#include <cstdio>
+
+#include "platform/host_tools.h"
+#include "platform/linux_command_map.h"
+#include "platform/process_runner.h"
+#endif
+
+namespace nolt {
+
+#ifdef _WIN32
+
+int SystemCommandInterpreter::run(const Command& command)
+{
+    return std::system(command.line.c_str());
+}
+
+#else
+
+// The tools are looked up at every run: the user may install one between two
+// presses of a button.
+int SystemCommandInterpreter::run(const Command& command)
+{
+    const LinuxPlan plan = mapToLinux(command.intent, detectHostTools());
+    if (!plan.consoleMessage.empty()) std::fprintf(stderr, "%s\n", plan.consoleMessage.c_str());
+    int status = plan.steps.empty() ? 1 : 0;
+    for (const LinuxStep& step : plan.steps) {
+        status = runProcess(step.argv);
+        if (status != 0) break;
+    }
+    return status;
+}
+
+#endif
+
+}  // namespace nolt
