@@ -1,0 +1,288 @@
+#include "link/link.h"
+
+#include "link/connect_input.h"
+#include "link/effect.h"
+#include "link/replies.h"
+#include "res/resource.h"
+
+#include <array>
+#include <chrono>
+
+namespace nolt {
+
+namespace {
+
+constexpr const wchar_t* kSocketFailed = L"Failed to create socket";
+constexpr const wchar_t* kBadInput = L"Please enter the correct IP address or port";
+constexpr const wchar_t* kWaiting = L"Waiting for connection..........";
+constexpr const wchar_t* kConnectFailedBox =
+    L"Connection failed, please check whether the filling is correct and whether the network "
+    L"connection is normal!";
+constexpr const wchar_t* kConnectFailedLog = L"Connection failed, please try again.";
+constexpr const wchar_t* kConnected = L"Connection to server succeeded.";
+constexpr const wchar_t* kDisconnected = L"Disconnected.";
+constexpr const wchar_t* kSendFailed = L"Operation failed, please check the connection";
+
+// The fields a link reset empties, in the order it empties them.
+constexpr std::array kResetFields = {res::IDC_VERSION, res::IDC_INPUT_FREQ, res::IDC_OUTPUT_FREQ,
+                                     res::IDC_DEST_IMG_SIZE, res::IDC_SRC_IMG_SIZE};
+
+// One read takes at most what the receive buffer holds, so that an unframed
+// answer arrives in the same pieces as the module wrote it.
+constexpr std::size_t kReadSize = kReceiveBufferSize;
+
+// How long stop() waits between two runs of the UI pump.
+constexpr std::chrono::milliseconds kPumpInterval{2};
+
+}  // namespace
+
+Link::Link(LinkUi& ui) : ui_(ui) {}
+
+Link::~Link()
+{
+    stop([] {});
+}
+
+bool Link::connect(std::wstring ipText, std::wstring portText)
+{
+    if (running_.load()) return false;
+    if (thread_.joinable()) thread_.join();  // the last thread has finished
+    stopping_ = false;
+    closedByTool_ = false;
+    wake_.drain();
+    running_ = true;
+    thread_ = std::thread(&Link::run, this, std::move(ipText), std::move(portText));
+    return true;
+}
+
+void Link::reset()
+{
+    enable(res::IDC_CONNECT, true);
+    enable(res::IDC_DISCONNECT, false);
+    closeSocket();
+    connected_ = false;
+    for (int id : kResetFields) setText(id, L"");
+}
+
+void Link::stop(const std::function<void()>& pumpUi)
+{
+    stopping_ = true;
+    closeSocket();
+    std::unique_lock lock(doneMutex_);
+    while (running_.load()) {
+        lock.unlock();
+        pumpUi();
+        lock.lock();
+        done_.wait_for(lock, kPumpInterval, [this] { return !running_.load(); });
+    }
+    lock.unlock();
+    if (thread_.joinable()) thread_.join();
+    connected_ = false;
+}
+
+bool Link::sendCommandFrame(std::span<const std::uint8_t> frame)
+{
+    if (sendRaw(frame) >= 0) return true;
+    log(kSendFailed);
+    return false;
+}
+
+long Link::sendRaw(std::span<const std::uint8_t> bytes)
+{
+    const SocketPtr socket = currentSocket();
+    return socket ? socket->send(bytes) : -1;
+}
+
+std::shared_ptr<TextRequest> Link::beginTextRequest()
+{
+    auto request = std::make_shared<TextRequest>();
+    std::lock_guard lock(mutex_);
+    if (textRequest_) textRequest_->cancel();
+    textRequest_ = request;
+    return request;
+}
+
+Link::SocketPtr Link::currentSocket() const
+{
+    std::lock_guard lock(mutex_);
+    return socket_;
+}
+
+// Marks the session as closed by the tool before shutting the socket down,
+// so the link thread, woken by either, never mistakes it for a lost link.
+// The handle itself is released only when its last user lets go of it.
+void Link::closeSocket()
+{
+    closedByTool_ = true;
+    SocketPtr socket;
+    {
+        std::lock_guard lock(mutex_);
+        socket = std::move(socket_);
+    }
+    if (socket) socket->shutdown();
+    wake_.signal();
+}
+
+void Link::releaseSocket(const SocketPtr& socket)
+{
+    std::lock_guard lock(mutex_);
+    if (socket_ == socket) socket_.reset();
+}
+
+void Link::run(std::wstring ipText, std::wstring portText)
+{
+    if (const SocketPtr socket = connectProcedure(ipText, portText)) receiveLoop(socket);
+    {
+        std::lock_guard lock(doneMutex_);
+        running_ = false;
+    }
+    done_.notify_all();
+}
+
+Link::SocketPtr Link::connectProcedure(const std::wstring& ipText, const std::wstring& portText)
+{
+    std::optional<TcpSocket> created = TcpSocket::create();
+    if (!created) {
+        box(kSocketFailed, BoxIcon::None);
+        return nullptr;
+    }
+    auto socket = std::make_shared<TcpSocket>(std::move(*created));
+    {
+        std::lock_guard lock(mutex_);
+        socket_ = socket;
+    }
+    const int port = readPortText(portText);
+    if (!connectInputAcceptable(ipText, port)) {
+        box(kBadInput, BoxIcon::None);
+        releaseSocket(socket);
+        return nullptr;
+    }
+    log(kWaiting);
+    socket->enableKeepAlive();
+    enable(res::IDC_CONNECT, false);
+    const std::optional<std::uint32_t> address = readAddressText(ipText);
+    enable(res::IDC_DISCONNECT, true);
+    if (!address || closedByTool_.load()
+        || socket->connect(*address, static_cast<std::uint16_t>(port), &wake_)
+               != TcpSocket::ConnectOutcome::Connected) {
+        connectFailed(socket);
+        return nullptr;
+    }
+    if (!stopping_.load()) ui_.clearLog();
+    log(kConnected);
+    enable(res::IDC_DISCONNECT, true);
+    enable(res::IDC_CONNECT, false);
+    connected_ = true;
+    if (closedByTool_.load()) {
+        // Disconnect was pressed while the connect was completing: its reset
+        // ran before the controls above changed, so run it again.
+        reset();
+        return nullptr;
+    }
+    return socket;
+}
+
+void Link::connectFailed(const SocketPtr& socket)
+{
+    box(kConnectFailedBox, BoxIcon::Exclamation);
+    log(kConnectFailedLog);
+    enable(res::IDC_DISCONNECT, false);
+    enable(res::IDC_CONNECT, true);
+    releaseSocket(socket);
+}
+
+void Link::receiveLoop(const SocketPtr& socket)
+{
+    FrameReader reader;
+    std::array<std::uint8_t, kReadSize> buffer{};
+    for (;;) {
+        int timeoutMs = -1;
+        if (const auto deadline = reader.deadline()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                *deadline - FrameReader::Clock::now());
+            timeoutMs = static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, left.count()));
+        }
+        const auto outcome = socket->waitReadable(wake_, timeoutMs);
+        if (closedByTool_.load()) return;
+        if (outcome == TcpSocket::WaitOutcome::Woken) {
+            wake_.drain();
+            continue;
+        }
+        if (outcome == TcpSocket::WaitOutcome::TimedOut) {
+            std::vector<ReceivedItem> items;
+            if (auto item = reader.expire(FrameReader::Clock::now())) items.push_back(std::move(*item));
+            if (!handleItems(std::move(items))) return;
+            continue;
+        }
+        const long n = outcome == TcpSocket::WaitOutcome::Readable ? socket->receive(buffer) : -1;
+        if (closedByTool_.load()) return;
+        if (n <= 0) {
+            log(kDisconnected);
+            reset();
+            return;
+        }
+        auto items = reader.feed(std::span(buffer).first(static_cast<std::size_t>(n)),
+                                 FrameReader::Clock::now());
+        if (!handleItems(std::move(items))) return;
+    }
+}
+
+// False when the link has ended while handling the items.
+bool Link::handleItems(std::vector<ReceivedItem> items)
+{
+    for (const ReceivedItem& item : items) {
+        if (closedByTool_.load()) return false;
+        if (item.kind == ReceivedItem::Kind::Text) {
+            routeText(item.text);
+        } else if (!applyEffects(handleReply(item.frame))) {
+            return false;
+        }
+    }
+    return !closedByTool_.load();
+}
+
+bool Link::applyEffects(const std::vector<Effect>& effects)
+{
+    for (const Effect& effect : effects) {
+        switch (effect.kind) {
+        case Effect::Kind::Log: log(effect.text); break;
+        case Effect::Kind::MessageBox: box(effect.text, effect.icon); break;
+        case Effect::Kind::FieldText: setText(effect.controlId, effect.text); break;
+        case Effect::Kind::LinkReset: reset(); return false;
+        }
+    }
+    return true;
+}
+
+void Link::routeText(const Bytes& block)
+{
+    std::shared_ptr<TextRequest> request;
+    {
+        std::lock_guard lock(mutex_);
+        request = std::move(textRequest_);
+    }
+    // Nobody asked (or the asker gave up): the block is dropped.
+    if (request) request->deliver(block);
+}
+
+void Link::log(const std::wstring& line)
+{
+    if (!stopping_.load()) ui_.appendLog(line);
+}
+
+void Link::box(const std::wstring& text, BoxIcon icon)
+{
+    if (!stopping_.load()) ui_.messageBox(text, icon);
+}
+
+void Link::enable(int id, bool on)
+{
+    if (!stopping_.load()) ui_.enableControl(id, on);
+}
+
+void Link::setText(int id, const std::wstring& text)
+{
+    if (!stopping_.load()) ui_.setControlText(id, text);
+}
+
+}  // namespace nolt

@@ -1,0 +1,98 @@
+// The one connection to the module: its socket, the connected flag and the
+// link thread that connects and then receives every reply. Called by the
+// main dialog on the UI thread; the link thread reaches the window only
+// through LinkUi, whose calls the UI thread carries out.
+#pragma once
+
+#include "link/frame_reader.h"
+#include "link/link_ui.h"
+#include "link/text_request.h"
+#include "platform/tcp_socket.h"
+#include "platform/wake_signal.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace nolt {
+
+struct Effect;
+
+class Link {
+public:
+    explicit Link(LinkUi& ui);
+    // Stops and joins the link thread without pumping the UI: a dialog must
+    // call stop() with its pump first if the thread may be waiting on it.
+    ~Link();
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    // Starts the link thread with the typed address and port. Does nothing
+    // and returns false while a link thread runs.
+    bool connect(std::wstring ipText, std::wstring portText);
+
+    // The link reset, from the UI thread: Connect enabled, Disconnect
+    // disabled, the socket closed (which ends a pending connect or receive at
+    // once), the flag cleared, the version and self-test fields emptied.
+    // Never waits for the link thread.
+    void reset();
+
+    bool connected() const { return connected_.load(); }
+    bool threadRunning() const { return running_.load(); }
+
+    // One send of a command frame. On failure logs the send-failure line and
+    // returns false; a short count counts as success.
+    bool sendCommandFrame(std::span<const std::uint8_t> frame);
+    // One send of raw bytes: the count sent or -1, with nothing logged.
+    long sendRaw(std::span<const std::uint8_t> bytes);
+
+    // Registers for the next block of unframed text; register before sending
+    // the request. A newer request replaces an older one.
+    std::shared_ptr<TextRequest> beginTextRequest();
+
+    // Ends the link thread and joins it, calling pumpUi while waiting so that
+    // a window call the thread is making can complete. After this the thread
+    // makes no more window calls.
+    void stop(const std::function<void()>& pumpUi);
+
+private:
+    using SocketPtr = std::shared_ptr<TcpSocket>;
+
+    void run(std::wstring ipText, std::wstring portText);
+    SocketPtr connectProcedure(const std::wstring& ipText, const std::wstring& portText);
+    void connectFailed(const SocketPtr& socket);
+    void receiveLoop(const SocketPtr& socket);
+    bool handleItems(std::vector<ReceivedItem> items);
+    bool applyEffects(const std::vector<Effect>& effects);
+    void routeText(const Bytes& block);
+    void closeSocket();
+    void releaseSocket(const SocketPtr& socket);
+    SocketPtr currentSocket() const;
+
+    // Window calls of the link thread; silent once stop() has begun.
+    void log(const std::wstring& line);
+    void box(const std::wstring& text, BoxIcon icon);
+    void enable(int id, bool on);
+    void setText(int id, const std::wstring& text);
+
+    LinkUi& ui_;
+    WakeSignal wake_;
+    mutable std::mutex mutex_;  // guards socket_ and textRequest_
+    SocketPtr socket_;
+    std::shared_ptr<TextRequest> textRequest_;
+    std::atomic<bool> connected_{false};
+    std::atomic<bool> running_{false};
+    std::atomic<bool> closedByTool_{false};
+    std::atomic<bool> stopping_{false};
+    std::mutex doneMutex_;
+    std::condition_variable done_;
+    std::thread thread_;
+};
+
+}  // namespace nolt

@@ -1,0 +1,16 @@
+// The self-test fields filled from a status report.
+#pragma once
+
+#include "link/effect.h"
+#include "link/frame_reader.h"
+
+#include <vector>
+
+namespace nolt {
+
+// Field texts for the output frequency (1013), input frequency (1014), source
+// size (1018) and destination size (1016), in that order. Reads payload bytes
+// 0 to 9 whatever the declared length; a size with a zero side shows "0".
+std::vector<Effect> statusDisplay(const FrameBuffer& frame);
+
+}  // namespace nolt
