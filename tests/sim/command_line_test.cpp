@@ -1,0 +1,68 @@
+#include "sim/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace nolt::sim {
+namespace {
+
+using Outcome = CommandLine::Outcome;
+
+TEST(SimCommandLine, DefaultsListenOnLoopbackPort2000AndPrint)
+{
+    const CommandLine cl = parseCommandLine({});
+    EXPECT_EQ(cl.outcome, Outcome::Run);
+    EXPECT_EQ(cl.options.bindAddress, "127.0.0.1");
+    EXPECT_EQ(cl.options.port, 2000);
+    EXPECT_FALSE(cl.options.quiet);
+}
+
+TEST(SimCommandLine, EveryFlagReachesItsOption)
+{
+    const CommandLine cl = parseCommandLine(
+        {"--bind", "127.0.0.2", "--port", "0", "--quiet", "--version-number", "-5", "--push-address",
+         "rtmp://x/y", "--bad-checksum", "--split", "3", "--split-pause", "20", "--coalesce", "--repeat", "2",
+         "--flood", "10000", "--delay", "100", "--silent", "--close-after", "4", "--info-after-frames", "5",
+         "--info-after-ms", "300", "--upper-prefix", "--silent-address", "--drop-seed", "4294967295",
+         "--drop-within", "8"});
+    ASSERT_EQ(cl.outcome, Outcome::Run) << cl.error;
+    const ServerOptions& o = cl.options;
+    const Faults& f = o.module.faults;
+    EXPECT_EQ(o.bindAddress, "127.0.0.2");
+    EXPECT_EQ(o.port, 0);
+    EXPECT_TRUE(o.quiet);
+    EXPECT_EQ(o.module.initial.version, -5);
+    EXPECT_EQ(o.module.initial.pushAddress, "rtmp://x/y");
+    EXPECT_TRUE(f.badChecksum);
+    EXPECT_EQ(f.splitBytes, 3);
+    EXPECT_EQ(f.splitPauseMs, 20);
+    EXPECT_TRUE(f.coalesce);
+    EXPECT_EQ(f.repeat, 2);
+    EXPECT_EQ(f.statusFlood, 10000);
+    EXPECT_EQ(f.delayMs, 100);
+    EXPECT_TRUE(f.silent);
+    EXPECT_EQ(f.closeAfterFrames, 4);
+    EXPECT_EQ(f.infoAfterFrames, 5);
+    EXPECT_EQ(f.infoAfterMs, 300);
+    EXPECT_TRUE(f.upperCasePrefix);
+    EXPECT_TRUE(f.silentOnAddressRequest);
+    EXPECT_EQ(f.dropSeed, 4294967295u);
+    EXPECT_EQ(f.dropWithinReplies, 8);
+}
+
+TEST(SimCommandLine, RefusesBadInput)
+{
+    const std::vector<std::vector<std::string>> table{
+        {"--nope"}, {"--port"}, {"--port", "65536"}, {"--port", "-1"}, {"--port", "20x"},
+        {"--split", "0"}, {"--repeat", ""}, {"--drop-seed", "4294967296"},
+    };
+    for (const auto& args : table) {
+        const CommandLine cl = parseCommandLine(args);
+        EXPECT_EQ(cl.outcome, Outcome::Error) << args[0];
+        EXPECT_FALSE(cl.error.empty());
+    }
+    EXPECT_EQ(parseCommandLine({"--quiet", "--help"}).outcome, Outcome::Help);
+    EXPECT_NE(usageText().find("--drop-seed SEED"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace nolt::sim

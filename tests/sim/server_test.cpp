@@ -1,0 +1,264 @@
+// The simulator's TCP server on 127.0.0.1, driven by a plain socket client.
+#include "sim/server.h"
+#include "sim_test_util.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace nolt::sim::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// A minimal blocking client with bounded reads.
+class Client {
+public:
+    explicit Client(std::uint16_t port)
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    ~Client() { ::close(fd_); }
+    bool connected() const { return connected_; }
+
+    void send(const Bytes& b) { ASSERT_EQ(::send(fd_, b.data(), b.size(), MSG_NOSIGNAL), static_cast<ssize_t>(b.size())); }
+
+    // Reads until `count` bytes arrived, the peer closed, or the time is up.
+    Bytes read(std::size_t count, int timeoutMs = 2000)
+    {
+        Bytes out;
+        const auto end = Clock::now() + milliseconds(timeoutMs);
+        while (out.size() < count && Clock::now() < end) {
+            if (!readOnce(out, end)) break;
+        }
+        return out;
+    }
+
+    // True when the peer closes within the time.
+    bool closedWithin(int timeoutMs)
+    {
+        Bytes ignored;
+        const auto end = Clock::now() + milliseconds(timeoutMs);
+        while (Clock::now() < end) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 10) <= 0) continue;
+            std::uint8_t buf[512];
+            const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+            if (n <= 0) return true;
+        }
+        return false;
+    }
+
+    int reads = 0;
+
+private:
+    bool readOnce(Bytes& out, Clock::time_point end)
+    {
+        const auto left = std::chrono::duration_cast<milliseconds>(end - Clock::now()).count();
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(std::max<long long>(left, 0))) <= 0) return false;
+        std::uint8_t buf[65536];
+        const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+        if (n <= 0) return false;
+        ++reads;
+        out.insert(out.end(), buf, buf + n);
+        return true;
+    }
+
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+ServerOptions onFreePort(Faults faults = {})
+{
+    ServerOptions o;
+    o.port = 0;
+    o.module.faults = faults;
+    return o;
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 2000)
+{
+    const auto end = Clock::now() + milliseconds(timeoutMs);
+    while (Clock::now() < end) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(milliseconds(2));
+    }
+    return condition();
+}
+
+constexpr const char* kStatusReport = "AA 01 0A 19 19 07 80 04 38 07 80 04 38 B8";
+
+TEST(SimServer, AnswersOverLoopbackAndKeepsState)
+{
+    SimServer server(onFreePort());
+    ASSERT_TRUE(server.start());
+    ASSERT_NE(server.port(), 0);
+    Client c(server.port());
+    ASSERT_TRUE(c.connected());
+
+    c.send(hex("AA 01 01 01 01"));
+    EXPECT_EQ(hexOf(c.read(14)), kStatusReport);
+    c.send(hex("AA 02 07 05 01 02 01 01 01 01 0C"));
+    EXPECT_EQ(hexOf(c.read(11)), "AA 02 07 05 01 02 01 01 01 01 0C");
+    c.send(hex("AA 01 01 01 01"));
+    EXPECT_EQ(hexOf(c.read(14)), "AA 01 0A 19 19 07 80 04 38 05 00 02 D0 CC");
+    c.send(text("get_addrrtmp"));
+    EXPECT_EQ(c.read(28), text("rtmp://127.0.0.1/live/stream"));
+
+    EXPECT_EQ(server.state().mainStream[1], 1);
+    EXPECT_EQ(server.framesReceived(), 3);
+    server.stop();
+    EXPECT_FALSE(server.running());
+}
+
+TEST(SimServer, LogsEveryFrameInHex)
+{
+    std::mutex m;
+    std::vector<std::string> lines;
+    SimServer server(onFreePort(), [&](const std::string& line) {
+        std::lock_guard lock(m);
+        lines.push_back(line);
+    });
+    ASSERT_TRUE(server.start());
+    Client c(server.port());
+    c.send(hex("AA 05 01 01 01"));
+    EXPECT_EQ(c.read(8).size(), 8u);
+    server.stop();
+    const std::vector<std::string> expected{"client connected", "<- AA 05 01 01 01", "-> AA 05 04 00 00 00 07 07"};
+    EXPECT_EQ(lines, expected);
+}
+
+TEST(SimServer, SplitRepliesArriveInPiecesAndWhole)
+{
+    Faults f;
+    f.splitBytes = 3;
+    f.splitPauseMs = 30;
+    SimServer server(onFreePort(f));
+    ASSERT_TRUE(server.start());
+    Client c(server.port());
+    const auto started = Clock::now();
+    c.send(hex("AA 01 01 01 01"));
+    EXPECT_EQ(hexOf(c.read(14)), kStatusReport);
+    EXPECT_GE(Clock::now() - started, milliseconds(4 * 30));
+    EXPECT_GE(c.reads, 2);
+}
+
+TEST(SimServer, FloodOfTenThousandReplies)
+{
+    Faults f;
+    f.statusFlood = 10000;
+    SimServer server(onFreePort(f));
+    ASSERT_TRUE(server.start());
+    Client c(server.port());
+    c.send(hex("AA 01 01 01 01"));
+    const Bytes all = c.read(14 * 10000, 10000);
+    ASSERT_EQ(all.size(), 14u * 10000);
+    EXPECT_EQ(hexOf(Bytes(all.end() - 14, all.end())), kStatusReport);
+}
+
+TEST(SimServer, ClosesAfterNFramesThenServesTheNextClient)
+{
+    Faults f;
+    f.closeAfterFrames = 1;
+    SimServer server(onFreePort(f));
+    ASSERT_TRUE(server.start());
+    {
+        Client first(server.port());
+        first.send(hex("AA 02 07 05 03 02 01 01 01 01 0E"));
+        EXPECT_EQ(first.read(11).size(), 11u);
+        EXPECT_TRUE(first.closedWithin(2000));
+    }
+    Client second(server.port());
+    second.send(hex("AA 01 01 01 01"));
+    EXPECT_EQ(hexOf(second.read(14)), "AA 01 0A 19 19 07 80 04 38 0F 00 08 70 7C");
+    EXPECT_TRUE(waitFor([&] { return server.connectionsAccepted() == 2; }));
+}
+
+TEST(SimServer, UnsolicitedInfoAfterATime)
+{
+    Faults f;
+    f.infoAfterMs = 50;
+    SimServer server(onFreePort(f));
+    ASSERT_TRUE(server.start());
+    Client c(server.port());
+    EXPECT_EQ(hexOf(c.read(4)), "AA 06 00 00");
+}
+
+TEST(SimServer, DropCutsTheConnectionInsideAReply)
+{
+    Faults f;
+    f.dropSeed = 3;
+    f.dropWithinReplies = 3;
+    SimServer server(onFreePort(f));
+    ASSERT_TRUE(server.start());
+    Client c(server.port());
+    Bytes got;
+    for (int i = 0; i < 3; ++i) {
+        c.send(hex("AA 01 01 01 01"));
+        const Bytes part = c.read(14, 300);
+        got.insert(got.end(), part.begin(), part.end());
+        if (part.size() < 14) break;
+    }
+    EXPECT_TRUE(c.closedWithin(2000));
+    EXPECT_NE(got.size() % 14, 0u);
+}
+
+TEST(SimServer, StopsAtOnceEvenDuringALongDelay)
+{
+    Faults f;
+    f.delayMs = 60000;
+    SimServer server(onFreePort(f));
+    ASSERT_TRUE(server.start());
+    Client c(server.port());
+    c.send(hex("AA 01 01 01 01"));
+    ASSERT_TRUE(waitFor([&] { return server.framesReceived() == 1; }));
+    const auto started = Clock::now();
+    server.stop();
+    EXPECT_LT(Clock::now() - started, milliseconds(500));
+    EXPECT_TRUE(c.closedWithin(1000));
+}
+
+TEST(SimServer, RefusesAPortInUseAndABadAddress)
+{
+    SimServer first(onFreePort());
+    ASSERT_TRUE(first.start());
+    ServerOptions o = onFreePort();
+    o.port = first.port();
+    SimServer second(o);
+    std::string error;
+    EXPECT_FALSE(second.start(&error));
+    EXPECT_NE(error.find("bind"), std::string::npos) << error;
+
+    ServerOptions bad = onFreePort();
+    bad.bindAddress = "300.1.1.1";
+    SimServer third(bad);
+    EXPECT_FALSE(third.start(&error));
+    EXPECT_FALSE(first.start(&error));  // already running
+}
+
+TEST(SimServer, RestartsAfterStop)
+{
+    SimServer server(onFreePort());
+    ASSERT_TRUE(server.start());
+    server.stop();
+    ASSERT_TRUE(server.start());
+    Client c(server.port());
+    c.send(hex("AA 20 01 01 01"));
+    EXPECT_EQ(hexOf(c.read(5)), "AA 20 01 01 01");
+}
+
+}  // namespace
+}  // namespace nolt::sim::test
