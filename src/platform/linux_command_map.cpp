@@ -17,7 +17,7 @@ constexpr const char* kHoldAlways =
 constexpr const char* kHoldOnFailure =
     "\"$@\"; s=$?; if [ \"$s\" -ne 0 ]; then printf '\\n[exit status %d] Press Enter to close. ' "
     "\"$s\"; read _; fi; exit \"$s\"";
-constexpr const char* kShowMessage = "printf '%s\\n\\nPress Enter to close. ' \"$1\"; read _";
+constexpr const char* kShowMessage = "printf '%s\\n\\nPress Enter to close. ' \"$1\"; read _ || true";
 
 bool hasWindow(const HostTools& t) { return !t.terminal.empty() && !t.shell.empty(); }
 

@@ -27,12 +27,13 @@ int SystemCommandInterpreter::run(const Command& command)
 {
     const LinuxPlan plan = mapToLinux(command.intent, detectHostTools());
     if (!plan.consoleMessage.empty()) std::fprintf(stderr, "%s\n", plan.consoleMessage.c_str());
-    int status = plan.steps.empty() ? 1 : 0;
+    int status = 0;
     for (const LinuxStep& step : plan.steps) {
         status = runProcess(step.argv);
         if (status != 0) break;
     }
-    return status;
+    // A plan that only explains why nothing could be done has failed.
+    return plan.consoleMessage.empty() ? status : 1;
 }
 
 #endif
