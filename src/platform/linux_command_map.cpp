@@ -67,7 +67,7 @@ LinuxPlan setAddress(const HostTools& t, const SetAddressIntent& a)
                           {t.nmcli, "connection", "up", t.wiredConnection}});
     }
     if (!t.ip.empty() && !t.wiredDevice.empty()) {
-        return finish(t, {{t.ip, "addr", "add", cidr, "dev", t.wiredDevice},
+        return finish(t, {{t.ip, "addr", "replace", cidr, "dev", t.wiredDevice},
                           {t.ip, "route", "replace", "default", "via", a.gateway}});
     }
     return message(t, kNoAddressTool);

@@ -10,10 +10,14 @@
 //                                                 ipv4.addresses A/24 ipv4.gateway G
 //                                                 ipv4.method manual
 //                                               nmcli connection up C
-//                 ip + a wired device           ip addr add A/24 dev D
+//                 ip + a wired device           ip addr replace A/24 dev D
 //                                               ip route replace default via G
 //                 neither                       a message, nothing run
 //   ping          ping                          ping A (until stopped)
+//
+// The address command comes twice, once for each Windows name of the wired
+// connection; both map to the same Linux connection, so the steps are ones
+// that can be repeated without error ("replace", not "add").
 //
 // With a terminal program and a display every step runs in a terminal window
 // the user sees; the window stays open after the step until Enter is pressed

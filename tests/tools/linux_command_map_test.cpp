@@ -54,7 +54,7 @@ TEST(LinuxCommandMap, AddressByAvailableTool)
                                  {"/usr/bin/nmcli", "connection", "up", "5f6e-uuid"}}));
     t.wiredConnection.clear();  // nmcli without a wired connection falls back to ip
     EXPECT_EQ(argvs(mapToLinux(kAddress, t)),
-              (std::vector<Argv>{{"/sbin/ip", "addr", "add", "192.168.2.66/24", "dev", "enp3s0"},
+              (std::vector<Argv>{{"/sbin/ip", "addr", "replace", "192.168.2.66/24", "dev", "enp3s0"},
                                  {"/sbin/ip", "route", "replace", "default", "via", "192.168.2.1"}}));
     t.wiredDevice.clear();
     const LinuxPlan none = mapToLinux(kAddress, t);
