@@ -1,0 +1,307 @@
+// The link against a scripted peer on the loopback interface.
+#include "hex.h"
+#include "link/link.h"
+#include "platform/tcp_listener.h"
+#include "platform/tcp_socket.h"
+#include "recording_ui.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace nolt {
+namespace {
+
+using namespace std::chrono_literals;
+using test::hex;
+
+constexpr const wchar_t* kConnected = L"Connection to server succeeded.";
+constexpr const wchar_t* kBadInput = L"Please enter the correct IP address or port";
+constexpr const wchar_t* kFailedBox =
+    L"Connection failed, please check whether the filling is correct and whether the network connection is normal!";
+constexpr const wchar_t* kFailedLog = L"Connection failed, please try again.";
+constexpr const wchar_t* kResetFields[] = {L"text 1027=", L"text 1014=", L"text 1013=", L"text 1016=", L"text 1018="};
+
+// Reads from a connection until `count` bytes have come or a second passes.
+Bytes readBytes(TcpConnection& peer, std::size_t count)
+{
+    Bytes got;
+    std::uint8_t buffer[512];
+    while (got.size() < count) {
+        const auto r = peer.receive(buffer, 1000);
+        if (r.status != ReceiveResult::Status::Data) break;
+        got.insert(got.end(), buffer, buffer + r.count);
+    }
+    return got;
+}
+
+bool endsWithin(Link& link, std::chrono::milliseconds limit)
+{
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (link.threadRunning() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
+    return !link.threadRunning();
+}
+
+// The flag is set after the window shows the connection.
+bool connectedWithin(Link& link, std::chrono::milliseconds limit)
+{
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!link.connected() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
+    return link.connected();
+}
+
+class LinkTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto opened = TcpListener::open("127.0.0.1", 0);
+        ASSERT_TRUE(opened);
+        listener = std::move(*opened);
+    }
+
+    std::wstring port() const { return std::to_wstring(listener.port()); }
+
+    // Connects the link to the listener and returns the peer's end.
+    TcpConnection connectPeer()
+    {
+        EXPECT_TRUE(link.connect(L"127.0.0.1", port()));
+        auto accepted = listener.accept(5000);
+        EXPECT_TRUE(accepted);
+        EXPECT_TRUE(connectedWithin(link, 5s));
+        ui.clearEvents();
+        return accepted ? std::move(*accepted) : TcpConnection{};
+    }
+
+    // The events of a link reset, in their order.
+    static std::vector<std::wstring> resetEvents()
+    {
+        std::vector<std::wstring> events = {L"enable 1008=1", L"enable 1005=0"};
+        events.insert(events.end(), std::begin(kResetFields), std::end(kResetFields));
+        return events;
+    }
+
+    // A listener that never accepts: once its queue is full, connects pend.
+    void fillListenQueue()
+    {
+        auto opened = TcpListener::open("127.0.0.1", 0, 0);
+        ASSERT_TRUE(opened);
+        full = std::move(*opened);
+        bool pending = false;
+        for (int i = 0; i < 16 && !pending; ++i) {
+            auto s = TcpSocket::create();
+            ASSERT_TRUE(s);
+            pending = s->connect(*parseDottedAddress("127.0.0.1"), full->port(), nullptr, 300)
+                      == TcpSocket::ConnectOutcome::TimedOut;
+            fillers.push_back(std::move(*s));
+        }
+        ASSERT_TRUE(pending) << "could not fill the listen queue";
+    }
+
+    test::RecordingUi ui;
+    TcpListener listener;
+    std::optional<TcpListener> full;
+    std::vector<TcpSocket> fillers;
+    Link link{ui};
+};
+
+TEST_F(LinkTest, ConnectLeavesOnlyTheSuccessLine)
+{
+    EXPECT_TRUE(link.connect(L"127.0.0.1", port()));
+    auto peer = listener.accept(5000);
+    ASSERT_TRUE(peer);
+    ASSERT_TRUE(connectedWithin(link, 5s));
+    EXPECT_EQ(ui.log(), std::vector<std::wstring>{kConnected});
+    const std::vector<std::wstring> expected = {
+        L"log Waiting for connection..........", L"enable 1008=0", L"enable 1005=1", L"clear",
+        L"log Connection to server succeeded.", L"enable 1005=1", L"enable 1008=0"};
+    EXPECT_EQ(ui.events(), expected);
+    EXPECT_TRUE(link.connected());
+    EXPECT_FALSE(link.connect(L"127.0.0.1", port())) << "a second link thread started";
+
+    ui.clearEvents();
+    link.reset();
+    EXPECT_TRUE(endsWithin(link, 1s));
+    EXPECT_FALSE(link.connected());
+    EXPECT_EQ(ui.events(), resetEvents()) << "Disconnect adds no log line";
+}
+
+TEST_F(LinkTest, RefusesUnusableAddressOrPort)
+{
+    const std::pair<const wchar_t*, const wchar_t*> refused[] = {
+        {L"127.0.0.1", L"65535"}, {L"127.0.0.1", L"0"}, {L"127.0.0.1", L""},
+        {L"127.0.0.1", L"-1"},    {L"127.0.0.1", L"x1"}, {L"0.0.0.0", port().c_str()}};
+    for (const auto& [ip, p] : refused) {
+        ui.clearEvents();
+        ASSERT_TRUE(link.connect(ip, p));
+        ASSERT_TRUE(endsWithin(link, 2s));
+        EXPECT_EQ(ui.events(), std::vector<std::wstring>{std::wstring(L"box ") + kBadInput}) << ip << L":" << p;
+        EXPECT_EQ(ui.boxes().back().icon, BoxIcon::None);
+    }
+}
+
+TEST_F(LinkTest, HighestPortIsAccepted)
+{
+    EXPECT_TRUE(link.connect(L"127.0.0.1", L"65534"));
+    ASSERT_TRUE(ui.waitForEvent(L"enable 1005=1"));
+    link.reset();
+    ASSERT_TRUE(endsWithin(link, 2s));
+    EXPECT_EQ(ui.log().front(), L"Waiting for connection..........");
+    EXPECT_TRUE(ui.boxes().empty() || ui.boxes().front().text != kBadInput);
+}
+
+TEST_F(LinkTest, FailedConnectTakesTheFailurePath)
+{
+    const std::wstring closedPort = port();
+    listener.close();
+    for (const wchar_t* ip : {L"127.0.0.1", L"1.2.3.300"}) {
+        ui.clearEvents();
+        ASSERT_TRUE(link.connect(ip, closedPort));
+        ASSERT_TRUE(endsWithin(link, 5s)) << ip;
+        const std::vector<std::wstring> expected = {
+            L"log Waiting for connection..........", L"enable 1008=0", L"enable 1005=1",
+            std::wstring(L"box ") + kFailedBox, std::wstring(L"log ") + kFailedLog, L"enable 1005=0",
+            L"enable 1008=1"};
+        EXPECT_EQ(ui.events(), expected) << ip;
+        EXPECT_EQ(ui.boxes().back().icon, BoxIcon::Exclamation);
+        EXPECT_FALSE(link.connected());
+    }
+}
+
+TEST_F(LinkTest, DisconnectEndsAPendingConnectAtOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(fillListenQueue());
+    ASSERT_TRUE(link.connect(L"127.0.0.1", std::to_wstring(full->port())));
+    ASSERT_TRUE(ui.waitForEvent(L"enable 1005=1"));
+    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(link.threadRunning()) << "the connect did not pend";
+    const auto start = std::chrono::steady_clock::now();
+    link.reset();
+    ASSERT_TRUE(endsWithin(link, 1s));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_TRUE(ui.waitForLog(kFailedLog));
+    EXPECT_EQ(ui.boxes().back().text, kFailedBox);
+    EXPECT_EQ(ui.events().back(), L"enable 1008=1");
+    EXPECT_FALSE(link.connected());
+}
+
+TEST_F(LinkTest, ModuleClosingIsALostLink)
+{
+    TcpConnection peer = connectPeer();
+    peer.close();
+    ASSERT_TRUE(ui.waitForLog(L"Disconnected."));
+    ASSERT_TRUE(endsWithin(link, 1s));
+    auto expected = resetEvents();
+    expected.insert(expected.begin(), L"log Disconnected.");
+    EXPECT_EQ(ui.events(), expected);
+    EXPECT_FALSE(link.connected());
+}
+
+TEST_F(LinkTest, StorageReplyResetsTheLinkWithoutDisconnectedLine)
+{
+    for (const char* reply : {"AA 06 00 00", "AA 06 00"}) {  // the short one after its timeout
+        TcpConnection peer = connectPeer();
+        ASSERT_TRUE(peer.sendAll(hex(reply)));
+        ASSERT_TRUE(endsWithin(link, 2s)) << reply;
+        auto expected = resetEvents();
+        expected.insert(expected.begin(), L"log Information storage succeeded, please power on again.");
+        EXPECT_EQ(ui.events(), expected) << reply;
+        EXPECT_FALSE(link.connected());
+    }
+}
+
+TEST_F(LinkTest, FloodOfRepliesIsHandledInOrder)
+{
+    TcpConnection peer = connectPeer();
+    constexpr int kCount = 10000;
+    Bytes flood;
+    for (int i = 0; i < kCount; ++i) {
+        const std::uint8_t hi = static_cast<std::uint8_t>(i >> 8), lo = static_cast<std::uint8_t>(i);
+        const Bytes frame = buildFrame(code::kVersion, std::vector<std::uint8_t>{0, 0, hi, lo});
+        flood.insert(flood.end(), frame.begin(), frame.end());
+    }
+    ASSERT_TRUE(peer.sendAll(flood));
+    ASSERT_TRUE(ui.waitForEvent(L"text 1027=" + std::to_wstring(kCount - 1), 20s));
+    const auto events = ui.events();
+    ASSERT_EQ(events.size(), 2u * kCount);
+    for (int i = 0; i < kCount; ++i) {
+        ASSERT_EQ(events[2 * i], L"text 1027=" + std::to_wstring(i));
+        ASSERT_EQ(events[2 * i + 1], L"log Version number query succeeded");
+    }
+}
+
+TEST_F(LinkTest, TextGoesToTheWaitingRequestOnly)
+{
+    TcpConnection peer = connectPeer();
+    // Each block is one read, so the peer pauses after it; a frame behind it
+    // shows that the link thread has read (and dropped) it.
+    auto sendBlock = [&](const Bytes& block, const char* marker, const wchar_t* line) {
+        ASSERT_TRUE(peer.sendAll(block));
+        std::this_thread::sleep_for(50ms);
+        ASSERT_TRUE(peer.sendAll(hex(marker)));
+        ASSERT_TRUE(ui.waitForLog(line));
+    };
+    sendBlock(hex("72 74 6D 70"), "AA 21 01 01 01", L"DHCP ON");  // nobody asked: dropped
+
+    auto request = link.beginTextRequest();
+    ASSERT_EQ(link.sendRaw(hex("67 65 74")), 3);
+    EXPECT_EQ(readBytes(peer, 3), hex("67 65 74"));
+    ASSERT_TRUE(peer.sendAll(hex("72 74 6D 70 3A 2F 2F 61 00 7A")));
+    ASSERT_TRUE(ui.waitUntil([&] { return request->ready(); }, 2s));
+    EXPECT_EQ(request->take(), hex("72 74 6D 70 3A 2F 2F 61"));  // cut at the zero byte
+    EXPECT_FALSE(request->take().has_value());
+
+    auto whole = link.beginTextRequest();
+    const Bytes block(256, 0x78);
+    ASSERT_TRUE(peer.sendAll(block));
+    ASSERT_TRUE(ui.waitUntil([&] { return whole->ready(); }, 2s));
+    EXPECT_EQ(whole->take(), block);
+
+    auto cancelled = link.beginTextRequest();
+    cancelled->cancel();
+    sendBlock(hex("41 42"), "AA 21 01 00 00", L"DHCP OFF");
+    EXPECT_FALSE(cancelled->ready());
+    EXPECT_EQ(ui.log(), (std::vector<std::wstring>{kConnected, L"DHCP ON", L"DHCP OFF"}));
+}
+
+TEST_F(LinkTest, SendsFramesAndReportsFailedSends)
+{
+    EXPECT_FALSE(link.sendCommandFrame(hex("AA 01 01 01 01")));
+    EXPECT_EQ(link.sendRaw(hex("01")), -1);
+    EXPECT_EQ(ui.log(), std::vector<std::wstring>{L"Operation failed, please check the connection"});
+
+    TcpConnection peer = connectPeer();
+    EXPECT_TRUE(link.sendCommandFrame(hex("AA 05 01 01 01")));
+    EXPECT_EQ(readBytes(peer, 5), hex("AA 05 01 01 01"));
+    link.reset();
+    EXPECT_FALSE(link.sendCommandFrame(hex("AA 01 01 01 01")));
+    EXPECT_EQ(ui.log().back(), L"Operation failed, please check the connection");
+}
+
+TEST_F(LinkTest, StopEndsTheThreadQuicklyAndSilently)
+{
+    TcpConnection peer = connectPeer();
+    int pumps = 0;
+    const auto start = std::chrono::steady_clock::now();
+    link.stop([&] { ++pumps; });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_FALSE(link.threadRunning());
+    EXPECT_TRUE(ui.events().empty());
+    EXPECT_FALSE(link.connected());
+}
+
+TEST_F(LinkTest, StopEndsAPendingConnect)
+{
+    ASSERT_NO_FATAL_FAILURE(fillListenQueue());
+    ASSERT_TRUE(link.connect(L"127.0.0.1", std::to_wstring(full->port())));
+    ASSERT_TRUE(ui.waitForEvent(L"enable 1005=1"));
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(link.threadRunning());
+    const auto start = std::chrono::steady_clock::now();
+    link.stop([] {});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_FALSE(link.threadRunning());
+}
+
+}  // namespace
+}  // namespace nolt
