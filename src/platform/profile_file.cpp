@@ -20,6 +20,8 @@ std::string ProfileFile::read(std::string_view section, std::string_view key, st
   if (file.status == FileStatus::Ok) {
     if (auto found = profileTextRead(file.bytes, section, key)) value = std::move(*found);
   }
+  // The value reaches the caller through a terminated buffer.
+  if (const auto nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
   if (value.size() > kValueBufferChars - 1) value.resize(kValueBufferChars - 1);
   return value;
 }

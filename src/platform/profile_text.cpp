@@ -46,10 +46,12 @@ std::size_t firstLineStart(std::string_view text) {
   return text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
 }
 
+// A line ends in LF, CR LF or a lone CR, as the platform reads it.
 Line lineAt(std::string_view text, std::size_t pos) {
-  const std::size_t lf = text.find('\n', pos);
-  if (lf == std::string_view::npos) return {pos, text.size(), text.size()};
-  return {pos, lf, lf + 1};
+  const std::size_t end = text.find_first_of("\r\n", pos);
+  if (end == std::string_view::npos) return {pos, text.size(), text.size()};
+  const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+  return {pos, end, end + (crlf ? 2 : 1)};
 }
 
 std::string_view contentOf(std::string_view text, const Line& line) {
@@ -82,7 +84,11 @@ std::string_view stripQuotes(std::string_view value) {
 
 std::optional<SectionSpan> findSection(std::string_view text, std::string_view section) {
   std::optional<SectionSpan> found;
-  for (std::size_t pos = firstLineStart(text); pos < text.size();) {
+  // Lines before the first header form a section without a name; an empty
+  // header line stands for it.
+  const std::size_t start = firstLineStart(text);
+  if (section.empty()) found = SectionSpan{Line{start, start, start}, text.size()};
+  for (std::size_t pos = start; pos < text.size();) {
     const Line line = lineAt(text, pos);
     if (const auto name = headerName(contentOf(text, line))) {
       if (found) {
@@ -137,7 +143,7 @@ std::string insertAfter(std::string_view text, const Line& line, std::string_vie
 std::string appendSection(std::string_view text, std::string_view section, std::string_view key,
                           std::string_view value) {
   std::string out(text);
-  if (!out.empty() && out.back() != '\n') out.append(kLineEnd);
+  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append(kLineEnd);
   out.append("[").append(section).append("]").append(kLineEnd);
   out.append(keyLine(key, value));
   return out;
@@ -160,6 +166,8 @@ std::string profileTextWrite(std::string_view text, std::string_view section, st
                              std::string_view value) {
   section = trim(section);
   key = trim(key);
+  // Leading blanks would be lost on reading anyway; the platform drops them.
+  while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
   const auto span = findSection(text, section);
   if (!span) return appendSection(text, section, key, value);
   const auto line = findKey(text, *span, key);

@@ -92,6 +92,8 @@ TEST(ProfileFile, HostileFilesLoadWithoutHarm) {
   }
   writeBytes(folder / "Config.ini", "[SaveData]\r\nLinkIP=5.6.7.8");
   EXPECT_EQ(ProfileFile(folder / "Config.ini").read("SaveData", "LinkIP", "NULL"), "5.6.7.8");
+  writeBytes(folder / "Config.ini", std::string("[SaveData]\r\nLinkIP=1.2\0junk\r\n", 26));
+  EXPECT_EQ(ProfileFile(folder / "Config.ini").read("SaveData", "LinkIP", "NULL"), "1.2");  // a C buffer ends at NUL
 }
 
 }  // namespace

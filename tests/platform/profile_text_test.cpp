@@ -32,6 +32,9 @@ TEST(ProfileTextRead, FindsValuesTheWayThePlatformDoes) {
       {"\xEF\xBB\xBF[SaveData]\r\nLinkIP=bom\r\n", "SaveData", "LinkIP", "bom"},
       {"[SaveData\r\nLinkIP=1\r\n", "SaveData", "LinkIP", std::nullopt},           // broken header
       {"", "SaveData", "LinkIP", std::nullopt},
+      {"[SaveData]\rLinkIP=cr\r", "SaveData", "LinkIP", "cr"},                     // lone CR ends a line too
+      {"LinkIP=5\r\n[SaveData]\r\n", "", "LinkIP", "5"},                          // lines before any header
+      {"LinkIP=5\r\n[SaveData]\r\n", "", "SaveData", std::nullopt},
   };
   for (const ReadCase& c : cases) {
     EXPECT_EQ(profileTextRead(c.text, c.section, c.key), c.expected) << c.text;
@@ -58,6 +61,9 @@ TEST(ProfileTextWrite, TouchesOnlyTheKeysLine) {
       {"[SaveData]\nLinkIP=1\n", "LinkIP", "1", "[SaveData]\nLinkIP=1\n"},           // unchanged value: untouched
       {"[SaveData]\r\nLinkIP=1\r\n", "LinkIP", "", "[SaveData]\r\nLinkIP=\r\n"},
       {"; top\r\n\r\n[SaveData]\r\n;k=1\r\n", "k", "2", "; top\r\n\r\n[SaveData]\r\n;k=1\r\nk=2\r\n"},
+      {"[SaveData]\rDNS=2\r", "X", "1", "[SaveData]\rDNS=2\rX=1\r\n"},
+      {"[SaveData]\r\n", "LinkIP", " \t1 ", "[SaveData]\r\nLinkIP=1 \r\n"},             // leading blanks dropped
+      {"[X]\r", "LinkIP", "1", "[X]\r[SaveData]\r\nLinkIP=1\r\n"},
   };
   for (const WriteCase& c : cases) {
     EXPECT_EQ(profileTextWrite(c.before, "SaveData", c.key, c.value), c.after) << c.before;
