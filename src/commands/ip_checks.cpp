@@ -84,19 +84,22 @@ SaveIpOutcome checkSaveIp(int pushModeIndex, const IpFieldReader& read)
     return ipSettingsFrame(settings);
 }
 
+const std::wstring& SaveIpTexts::text(IpField field) const
+{
+    switch (field) {
+    case IpField::UdpAddress: return udpAddress;
+    case IpField::UdpPort: return udpPort;
+    case IpField::CameraAddress: return cameraAddress;
+    case IpField::Gateway: return gateway;
+    case IpField::Dns: return dns;
+    case IpField::Mask: break;
+    }
+    return mask;
+}
+
 SaveIpOutcome checkSaveIp(const SaveIpTexts& texts)
 {
-    return checkSaveIp(texts.pushModeIndex, [&texts](IpField field) -> std::wstring {
-        switch (field) {
-        case IpField::UdpAddress: return texts.udpAddress;
-        case IpField::UdpPort: return texts.udpPort;
-        case IpField::CameraAddress: return texts.cameraAddress;
-        case IpField::Gateway: return texts.gateway;
-        case IpField::Dns: return texts.dns;
-        case IpField::Mask: return texts.mask;
-        }
-        return {};
-    });
+    return checkSaveIp(texts.pushModeIndex, [&texts](IpField field) { return texts.text(field); });
 }
 
 }  // namespace nolt

@@ -58,6 +58,8 @@ struct SaveIpTexts {
     std::wstring gateway;
     std::wstring dns;
     std::wstring mask;
+
+    const std::wstring& text(IpField field) const;
 };
 SaveIpOutcome checkSaveIp(const SaveIpTexts& texts);
 

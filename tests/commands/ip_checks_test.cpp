@@ -119,16 +119,7 @@ struct ReadLog {
     {
         return checkSaveIp(texts.pushModeIndex, [this](IpField f) {
             read.push_back(f);
-            const SaveIpTexts& t = texts;
-            switch (f) {
-            case IpField::UdpAddress: return t.udpAddress;
-            case IpField::UdpPort: return t.udpPort;
-            case IpField::CameraAddress: return t.cameraAddress;
-            case IpField::Gateway: return t.gateway;
-            case IpField::Dns: return t.dns;
-            case IpField::Mask: return t.mask;
-            }
-            return std::wstring();
+            return texts.text(f);
         });
     }
 };
