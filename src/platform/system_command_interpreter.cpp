@@ -1,18 +1,20 @@
 #include "platform/system_command_interpreter.h"
 
 #include <cstdlib>
+#include <utility>
 
 #ifndef _WIN32
 #include <cstdio>
 
 #include "platform/host_tools.h"
-#include "platform/linux_command_map.h"
 #include "platform/process_runner.h"
 #endif
 
 namespace nolt {
 
 #ifdef _WIN32
+
+SystemCommandInterpreter::SystemCommandInterpreter(ToolFinder findTools) : findTools_(std::move(findTools)) {}
 
 int SystemCommandInterpreter::run(const Command& command)
 {
@@ -21,11 +23,14 @@ int SystemCommandInterpreter::run(const Command& command)
 
 #else
 
-// The tools are looked up at every run: the user may install one between two
-// presses of a button.
+SystemCommandInterpreter::SystemCommandInterpreter(ToolFinder findTools)
+    : findTools_(findTools ? std::move(findTools) : ToolFinder(detectHostTools))
+{
+}
+
 int SystemCommandInterpreter::run(const Command& command)
 {
-    const LinuxPlan plan = mapToLinux(command.intent, detectHostTools());
+    const LinuxPlan plan = mapToLinux(command.intent, findTools_());
     if (!plan.consoleMessage.empty()) std::fprintf(stderr, "%s\n", plan.consoleMessage.c_str());
     int status = 0;
     for (const LinuxStep& step : plan.steps) {
