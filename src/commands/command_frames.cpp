@@ -12,8 +12,13 @@ constexpr std::uint8_t kQueryPayload = 0x01;
 // Payload bytes 0-5 of the IP settings when the push mode is not bare UDP.
 constexpr std::array<std::uint8_t, 6> kNoUdpFiller{0x00, 0x00, 0x00, 0x0E, 0x00, 0x00};
 
-template <std::size_t N>
-std::optional<Bytes> selectionFrame(std::uint8_t c, const std::array<std::uint8_t, N>& payload)
+Bytes selectionCodes(const StreamSelection& s)
+{
+    return {SelectionCode(s.bitRate), SelectionCode(s.resolution), SelectionCode(s.pushMode),
+            SelectionCode(s.encoder), SelectionCode(s.frameRate),  SelectionCode(s.packet)};
+}
+
+std::optional<Bytes> selectionFrame(std::uint8_t c, const Bytes& payload)
 {
     const bool allZero = std::all_of(payload.begin(), payload.end(), [](std::uint8_t b) { return b == 0; });
     if (allZero) return std::nullopt;
@@ -44,23 +49,16 @@ Bytes versionQueryFrame()
     return buildFrame(code::kVersion, payload);
 }
 
-// The bit rate travels first and the resolution second, the reverse of the
-// order on screen.
 std::optional<Bytes> mainStreamFrame(const MainStreamSelection& s)
 {
-    const std::array<std::uint8_t, 7> payload{
-        SelectionCode(s.bitRate), SelectionCode(s.resolution), SelectionCode(s.pushMode),
-        SelectionCode(s.encoder), SelectionCode(s.frameRate),  SelectionCode(s.packet),
-        SelectionCode(s.record)};
+    Bytes payload = selectionCodes(s.lists);
+    payload.push_back(SelectionCode(s.record));
     return selectionFrame(code::kMainStream, payload);
 }
 
-std::optional<Bytes> subStreamFrame(const SubStreamSelection& s)
+std::optional<Bytes> subStreamFrame(const StreamSelection& s)
 {
-    const std::array<std::uint8_t, 6> payload{
-        SelectionCode(s.bitRate), SelectionCode(s.resolution), SelectionCode(s.pushMode),
-        SelectionCode(s.encoder), SelectionCode(s.frameRate),  SelectionCode(s.packet)};
-    return selectionFrame(code::kSubStream, payload);
+    return selectionFrame(code::kSubStream, selectionCodes(s));
 }
 
 Bytes subStreamOffFrame()

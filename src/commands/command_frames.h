@@ -18,14 +18,21 @@ std::uint8_t SelectionCode(int index);
 Bytes statusQueryFrame();   // AA 01 01 01 01
 Bytes versionQueryFrame();  // AA 05 01 01 01
 
-// The seven main-stream lists as the lists report their selection (-1: none).
-struct MainStreamSelection {
+// The six lists both streams have, as the lists report their selection
+// (-1: none). Their payload bytes come in this order: the bit rate first and
+// the resolution second, the reverse of the order on screen.
+struct StreamSelection {
     int bitRate = -1;
     int resolution = -1;
     int pushMode = -1;
     int encoder = -1;
     int frameRate = -1;
     int packet = -1;
+};
+
+// The main stream has a seventh list, the record format, sent last.
+struct MainStreamSelection {
+    StreamSelection lists;
     int record = -1;
 };
 
@@ -33,18 +40,8 @@ struct MainStreamSelection {
 // such a frame is refused and nothing is sent.
 std::optional<Bytes> mainStreamFrame(const MainStreamSelection& selection);
 
-// The six sub-stream lists (-1: none).
-struct SubStreamSelection {
-    int bitRate = -1;
-    int resolution = -1;
-    int pushMode = -1;
-    int encoder = -1;
-    int frameRate = -1;
-    int packet = -1;
-};
-
 // Sub stream frame (code 0x10, 10 bytes). Empty when every list gives code 0.
-std::optional<Bytes> subStreamFrame(const SubStreamSelection& selection);
+std::optional<Bytes> subStreamFrame(const StreamSelection& selection);
 
 // AA 10 06 00 00 00 00 00 00 00: tells the module to switch the sub stream off.
 Bytes subStreamOffFrame();

@@ -29,8 +29,9 @@ TEST(CommandFrames, ConstantFrames)
 TEST(CommandFrames, MainStreamPayloadPutsBitRateBeforeResolution)
 {
     // "1080P", "4M", "RTSP", "H264", "25 frame", "By Slice", "MP4".
-    const MainStreamSelection s{.bitRate = 4, .resolution = 1, .pushMode = 1, .encoder = 0,
-                                .frameRate = 0, .packet = 0, .record = 0};
+    const MainStreamSelection s{
+        .lists = {.bitRate = 4, .resolution = 1, .pushMode = 1, .encoder = 0, .frameRate = 0, .packet = 0},
+        .record = 0};
     EXPECT_EQ(mainStreamFrame(s), hex("AA 02 07 05 02 02 01 01 01 01 0D"));
 }
 
@@ -38,14 +39,14 @@ TEST(CommandFrames, MainStreamRefusedOnlyWhenEveryCodeIsZero)
 {
     EXPECT_FALSE(mainStreamFrame({}));
     // Index 9 gives code 0 as well: still nothing to send.
-    EXPECT_FALSE(mainStreamFrame({.bitRate = 9}));
-    EXPECT_EQ(mainStreamFrame({.record = 2}), hex("AA 02 07 00 00 00 00 00 00 03 03"));
+    EXPECT_FALSE(mainStreamFrame({.lists = {.bitRate = 9}}));
+    EXPECT_EQ(mainStreamFrame({.lists = {}, .record = 2}), hex("AA 02 07 00 00 00 00 00 00 03 03"));
 }
 
 TEST(CommandFrames, SubStream)
 {
     // "1920*1080", "8M", "RTMP  to network", "H265", "30 frame", "By Frame".
-    const SubStreamSelection s{.bitRate = 8, .resolution = 1, .pushMode = 1, .encoder = 1,
+    const StreamSelection s{.bitRate = 8, .resolution = 1, .pushMode = 1, .encoder = 1,
                                .frameRate = 1, .packet = 1};
     EXPECT_EQ(subStreamFrame(s), hex("AA 10 06 09 02 02 02 02 02 13"));
     EXPECT_FALSE(subStreamFrame({}));
