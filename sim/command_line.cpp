@@ -1,5 +1,7 @@
 #include "sim/command_line.h"
 
+#include "sim/hex.h"
+
 #include <charconv>
 #include <functional>
 #include <limits>
@@ -26,7 +28,14 @@ struct Flag {
     long long highest = 0;
     // Applies the flag; number is the parsed value for numeric flags.
     std::function<void(ServerOptions&, const std::string& text, long long number)> apply;
+    bool (*accepts)(const std::string& text) = nullptr;  // checks a text value
 };
+
+bool isHexPayload(const std::string& text)
+{
+    const auto bytes = fromHex(text);
+    return bytes && bytes->size() <= 255;
+}
 
 constexpr long long kMaxInt = std::numeric_limits<int>::max();
 
@@ -45,6 +54,9 @@ const std::vector<Flag>& flags()
          [](O& o, const std::string&, long long n) { o.module.initial.version = static_cast<std::int32_t>(n); }},
         {"--push-address", "TEXT", "push address the module starts with", 0, 0,
          [](O& o, const std::string& t, long long) { o.module.initial.pushAddress = t; }},
+        {"--status-payload", "HEX", "status report payload to send, e.g. \"19 32 07 80 04 38 05 00 02 D0\"", 0, 0,
+         [](O& o, const std::string& t, long long) { o.module.initial.statusOverride = fromHex(t); },
+         isHexPayload},
         {"--bad-checksum", nullptr, "send every reply with a wrong checksum", 0, 0,
          [](O& o, const std::string&, long long) { o.module.faults.badChecksum = true; }},
         {"--split", "BYTES", "write replies in pieces of this many bytes", 1, kMaxInt,
@@ -116,6 +128,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
                     return fail(std::string(flag->name) + " takes a number from " +
                                 std::to_string(flag->lowest) + " to " + std::to_string(flag->highest));
                 number = *n;
+            } else if (flag->accepts && !flag->accepts(text)) {
+                return fail(std::string(flag->name) + " does not take \"" + text + "\"");
             }
         }
         flag->apply(cl.options, text, number);

@@ -45,6 +45,7 @@ public:
     std::vector<Action> unsolicitedInfo();
 
     const ModuleState& state() const { return state_; }
+    ModuleState& state() { return state_; }
     const Faults& faults() const { return faults_; }
 
     // Bytes held while waiting for the rest of a frame.

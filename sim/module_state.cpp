@@ -29,6 +29,7 @@ std::array<int, 2> destinationSize(const ModuleState& state)
 
 Bytes statusPayload(const ModuleState& state)
 {
+    if (state.statusOverride) return *state.statusOverride;
     Bytes p;
     const int fps = frameRate(state);
     p.push_back(static_cast<std::uint8_t>(fps));  // output frequency

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace nolt::sim {
@@ -47,6 +48,10 @@ struct ModuleState {
     // What the sensor delivers; the status report names it as the source size.
     int sensorWidth = 1920;
     int sensorHeight = 1080;
+
+    // When set, the status report carries these payload bytes instead of the
+    // ones derived from the settings (for rehearsing odd or negative values).
+    std::optional<Bytes> statusOverride;
 
     bool operator==(const ModuleState&) const = default;
 };

@@ -64,13 +64,45 @@ ModuleState SimServer::state() const
     return module_.state();
 }
 
+void SimServer::modifyState(const std::function<void(ModuleState&)>& change)
+{
+    std::lock_guard lock(moduleMutex_);
+    change(module_.state());
+}
+
+bool SimServer::inject(Bytes bytes)
+{
+    if (!clientConnected_) return false;
+    std::lock_guard lock(injectMutex_);
+    injected_.push_back(std::move(bytes));
+    return true;
+}
+
 void SimServer::run()
 {
     while (!stopping_) {
         auto client = listener_.accept(kSliceMs);
         if (!client) continue;
+        {
+            std::lock_guard lock(injectMutex_);
+            injected_.clear();
+        }
+        clientConnected_ = true;
         serve(*client);
+        clientConnected_ = false;
     }
+}
+
+bool SimServer::writeInjected(TcpConnection& client)
+{
+    std::vector<Bytes> pending;
+    {
+        std::lock_guard lock(injectMutex_);
+        pending.swap(injected_);
+    }
+    std::vector<Action> writes;
+    for (Bytes& b : pending) writes.push_back(Action::write(std::move(b)));
+    return execute(client, writes);
 }
 
 void SimServer::serve(TcpConnection& client)
@@ -87,6 +119,7 @@ void SimServer::serve(TcpConnection& client)
     bool infoDue = infoAfterMs > 0;
     std::array<std::uint8_t, 4096> buffer{};
     while (!stopping_) {
+        if (!writeInjected(client)) return;
         if (infoDue && Clock::now() >= infoAt) {
             infoDue = false;
             std::vector<Action> actions;

@@ -44,6 +44,17 @@ public:
     // A copy of the module's settings as they stand now.
     ModuleState state() const;
 
+    // Changes the module's settings under the server's lock, for example the
+    // version or the status report, also while a client is connected.
+    void modifyState(const std::function<void(ModuleState&)>& change);
+
+    // Queues bytes to be written to the connected client exactly as given,
+    // with no fault applied; the server thread writes them within about
+    // 20 ms. False when no client is connected.
+    bool inject(Bytes bytes);
+
+    bool clientConnected() const { return clientConnected_.load(); }
+
     // Clients accepted and frames received since start.
     int connectionsAccepted() const { return connections_.load(); }
     int framesReceived() const { return frames_.load(); }
@@ -53,6 +64,7 @@ private:
     void serve(TcpConnection& client);
     bool execute(TcpConnection& client, const std::vector<Action>& actions);
     bool pause(int ms);
+    bool writeInjected(TcpConnection& client);
     void log(const std::string& line);
     void logReceived(const std::vector<Received>& units);
 
@@ -68,6 +80,10 @@ private:
     std::mutex stopMutex_;
     std::condition_variable stopSignal_;
     std::atomic<bool> stopping_{false};
+
+    std::mutex injectMutex_;
+    std::vector<Bytes> injected_;
+    std::atomic<bool> clientConnected_{false};
 
     std::atomic<int> connections_{0};
     std::atomic<int> frames_{0};

@@ -23,7 +23,7 @@ TEST(SimCommandLine, EveryFlagReachesItsOption)
          "rtmp://x/y", "--bad-checksum", "--split", "3", "--split-pause", "20", "--coalesce", "--repeat", "2",
          "--flood", "10000", "--delay", "100", "--silent", "--close-after", "4", "--info-after-frames", "5",
          "--info-after-ms", "300", "--upper-prefix", "--silent-address", "--drop-seed", "4294967295",
-         "--drop-within", "8"});
+         "--drop-within", "8", "--status-payload", "19 32 07 80"});
     ASSERT_EQ(cl.outcome, Outcome::Run) << cl.error;
     const ServerOptions& o = cl.options;
     const Faults& f = o.module.faults;
@@ -47,6 +47,7 @@ TEST(SimCommandLine, EveryFlagReachesItsOption)
     EXPECT_TRUE(f.silentOnAddressRequest);
     EXPECT_EQ(f.dropSeed, 4294967295u);
     EXPECT_EQ(f.dropWithinReplies, 8);
+    EXPECT_EQ(o.module.initial.statusOverride, (Bytes{0x19, 0x32, 0x07, 0x80}));
 }
 
 TEST(SimCommandLine, RefusesBadInput)
@@ -54,6 +55,7 @@ TEST(SimCommandLine, RefusesBadInput)
     const std::vector<std::vector<std::string>> table{
         {"--nope"}, {"--port"}, {"--port", "65536"}, {"--port", "-1"}, {"--port", "20x"},
         {"--split", "0"}, {"--repeat", ""}, {"--drop-seed", "4294967296"},
+        {"--status-payload", "19 3"}, {"--status-payload", "zz"},
     };
     for (const auto& args : table) {
         const CommandLine cl = parseCommandLine(args);

@@ -69,6 +69,14 @@ TEST(SimModule, StatusFollowsTheMainStreamSettings)
     }
 }
 
+TEST(SimModule, StatusOverrideIsSentAsGiven)
+{
+    ModuleOptions o;
+    o.initial.statusOverride = hex("C8 32 FF 38 00 64 00 00 02 D0");
+    Module m(o);
+    EXPECT_EQ(replyTo(m, "AA 01 01 01 01"), "AA 01 0A C8 32 FF 38 00 64 00 00 02 D0 67");
+}
+
 TEST(SimModule, KeepsTheSettingsItIsSent)
 {
     Module m;

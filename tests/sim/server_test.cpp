@@ -249,6 +249,22 @@ TEST(SimServer, RefusesAPortInUseAndABadAddress)
     EXPECT_FALSE(first.start(&error));  // already running
 }
 
+TEST(SimServer, TestsCanChangeTheStateAndInjectRawBytes)
+{
+    SimServer server(onFreePort());
+    ASSERT_TRUE(server.start());
+    EXPECT_FALSE(server.inject(hex("AA 06 00 00")));  // nobody to send to
+    Client c(server.port());
+    ASSERT_TRUE(waitFor([&] { return server.clientConnected(); }));
+
+    server.modifyState([](ModuleState& s) { s.version = 258; });
+    c.send(hex("AA 05 01 01 01"));
+    EXPECT_EQ(hexOf(c.read(8)), "AA 05 04 00 00 01 02 03");
+
+    EXPECT_TRUE(server.inject(hex("AA 20 02 05 02 07")));
+    EXPECT_EQ(hexOf(c.read(6)), "AA 20 02 05 02 07");
+}
+
 TEST(SimServer, RestartsAfterStop)
 {
     SimServer server(onFreePort());
