@@ -2,6 +2,8 @@
 // and input that arrives split or several frames at a time.
 #include "sim_test_util.h"
 
+#include <random>
+
 namespace nolt::sim::test {
 namespace {
 
@@ -217,6 +219,29 @@ TEST(SimModule, ANewConnectionForgetsAHalfFrameButKeepsTheSettings)
     m.startConnection();
     EXPECT_EQ(m.pendingBytes(), 0u);
     EXPECT_EQ(replyTo(m, "AA 01 01 01 01"), "AA 01 0A 19 19 07 80 04 38 05 00 02 D0 CC");
+}
+
+// Random input in random pieces: no crash, and the module never holds more
+// than one unfinished frame.
+TEST(SimModule, SurvivesRandomInput)
+{
+    std::mt19937 rng(12345);
+    Faults f;
+    f.repeat = 2;
+    f.splitBytes = 3;
+    for (int round = 0; round < 200; ++round) {
+        ModuleOptions o;
+        o.faults = f;
+        Module m(o);
+        Bytes input(1 + rng() % 600);
+        for (auto& b : input) b = static_cast<std::uint8_t>(rng() % 4 == 0 ? 0xAA : rng());
+        for (std::size_t at = 0; at < input.size();) {
+            const std::size_t n = std::min<std::size_t>(1 + rng() % 40, input.size() - at);
+            m.feed(std::span(input).subspan(at, n));
+            at += n;
+            ASSERT_LE(m.pendingBytes(), 255u + kFrameOverhead);
+        }
+    }
 }
 
 TEST(SimHex, RoundTripsAndRefusesMalformedText)
