@@ -32,15 +32,17 @@ int main(int argc, char** argv)
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
 
-    nolt::sim::SimServer server(cl.options);
+    // Scripts read the port from the first line, so it is printed even when
+    // the frames are not.
+    const bool quiet = cl.options.quiet;
+    nolt::sim::SimServer server(cl.options, [quiet](const std::string& line) {
+        if (!quiet || line.starts_with(nolt::sim::kListeningPrefix)) std::cout << line << std::endl;
+    });
     std::string error;
     if (!server.start(&error)) {
         std::cerr << "nolt-sim: " << error << "\n";
         return 1;
     }
-    // Printed even when quiet: scripts read the port from this line.
-    std::cout << "listening on " << cl.options.bindAddress << ":" << server.port() << std::endl;
-
     while (!g_stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     server.stop();
     return 0;

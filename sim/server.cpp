@@ -43,6 +43,8 @@ bool SimServer::start(std::string* error)
     listener_ = std::move(*listener);
     port_ = listener_.port();
     stopping_ = false;
+    // Logged before the thread starts, so that it is always the first line.
+    log(std::string(kListeningPrefix) + options_.bindAddress + ":" + std::to_string(port_));
     thread_ = std::thread([this] { run(); });
     return true;
 }

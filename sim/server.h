@@ -13,9 +13,13 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace nolt::sim {
+
+// The first log line, followed by ADDRESS:PORT; scripts read the port from it.
+inline constexpr std::string_view kListeningPrefix = "listening on ";
 
 class SimServer {
 public:
