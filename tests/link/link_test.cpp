@@ -36,19 +36,24 @@ Bytes readBytes(TcpConnection& peer, std::size_t count)
     return got;
 }
 
-bool endsWithin(Link& link, std::chrono::milliseconds limit)
+// Polls for a condition that no window call announces.
+template <typename Condition>
+bool within(std::chrono::milliseconds limit, Condition done)
 {
     const auto until = std::chrono::steady_clock::now() + limit;
-    while (link.threadRunning() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
-    return !link.threadRunning();
+    while (!done() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
+    return done();
+}
+
+bool endsWithin(Link& link, std::chrono::milliseconds limit)
+{
+    return within(limit, [&] { return !link.threadRunning(); });
 }
 
 // The flag is set after the window shows the connection.
 bool connectedWithin(Link& link, std::chrono::milliseconds limit)
 {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!link.connected() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
-    return link.connected();
+    return within(limit, [&] { return link.connected(); });
 }
 
 class LinkTest : public testing::Test {
@@ -256,14 +261,14 @@ TEST_F(LinkTest, TextGoesToTheWaitingRequestOnly)
     ASSERT_EQ(link.sendRaw(hex("67 65 74")), 3);
     EXPECT_EQ(readBytes(peer, 3), hex("67 65 74"));
     ASSERT_TRUE(peer.sendAll(hex("72 74 6D 70 3A 2F 2F 61 00 7A")));
-    ASSERT_TRUE(ui.waitUntil([&] { return request->ready(); }, 2s));
+    ASSERT_TRUE(within(2s, [&] { return request->ready(); }));
     EXPECT_EQ(request->take(), hex("72 74 6D 70 3A 2F 2F 61"));  // cut at the zero byte
     EXPECT_FALSE(request->take().has_value());
 
     auto whole = link.beginTextRequest();
     const Bytes block(256, 0x78);
     ASSERT_TRUE(peer.sendAll(block));
-    ASSERT_TRUE(ui.waitUntil([&] { return whole->ready(); }, 2s));
+    ASSERT_TRUE(within(2s, [&] { return whole->ready(); }));
     EXPECT_EQ(whole->take(), block);
 
     auto cancelled = link.beginTextRequest();
