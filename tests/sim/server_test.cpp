@@ -2,13 +2,11 @@
 #include "sim/server.h"
 #include "sim_test_util.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "platform/tcp_socket.h"
+#include "platform/wake_signal.h"
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -18,22 +16,20 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A minimal blocking client with bounded reads.
+// A minimal client with bounded reads.
 class Client {
 public:
     explicit Client(std::uint16_t port)
     {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        auto created = TcpSocket::create();
+        const auto loopback = parseDottedAddress("127.0.0.1");
+        if (!created || !loopback) return;
+        socket_ = std::move(*created);
+        connected_ = socket_.connect(*loopback, port, nullptr, 2000) == TcpSocket::ConnectOutcome::Connected;
     }
-    ~Client() { ::close(fd_); }
     bool connected() const { return connected_; }
 
-    void send(const Bytes& b) { ASSERT_EQ(::send(fd_, b.data(), b.size(), MSG_NOSIGNAL), static_cast<ssize_t>(b.size())); }
+    void send(const Bytes& b) { ASSERT_EQ(socket_.send(b), static_cast<long>(b.size())); }
 
     // Reads until `count` bytes arrived, the peer closed, or the time is up.
     Bytes read(std::size_t count, int timeoutMs = 2000)
@@ -41,7 +37,7 @@ public:
         Bytes out;
         const auto end = Clock::now() + milliseconds(timeoutMs);
         while (out.size() < count && Clock::now() < end) {
-            if (!readOnce(out, end)) break;
+            if (readOnce(out, end) <= 0) break;
         }
         return out;
     }
@@ -51,33 +47,34 @@ public:
     {
         Bytes ignored;
         const auto end = Clock::now() + milliseconds(timeoutMs);
-        while (Clock::now() < end) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, 10) <= 0) continue;
-            std::uint8_t buf[512];
-            const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-            if (n <= 0) return true;
-        }
-        return false;
+        long n = 1;
+        while (n > 0 && Clock::now() < end) n = readOnce(ignored, end);
+        return n == 0 || n == kFailed;
     }
 
     int reads = 0;
 
 private:
-    bool readOnce(Bytes& out, Clock::time_point end)
+    static constexpr long kFailed = -1;
+    static constexpr long kTimedOut = -2;
+
+    // Bytes read, 0 when the peer closed, kFailed or kTimedOut.
+    long readOnce(Bytes& out, Clock::time_point end)
     {
         const auto left = std::chrono::duration_cast<milliseconds>(end - Clock::now()).count();
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(std::max<long long>(left, 0))) <= 0) return false;
+        const auto waited = socket_.waitReadable(never_, static_cast<int>(std::max<long long>(left, 0)));
+        if (waited == TcpSocket::WaitOutcome::TimedOut) return kTimedOut;
+        if (waited != TcpSocket::WaitOutcome::Readable) return kFailed;
         std::uint8_t buf[65536];
-        const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-        if (n <= 0) return false;
+        const long n = socket_.receive(buf);
+        if (n <= 0) return n < 0 ? kFailed : 0;
         ++reads;
         out.insert(out.end(), buf, buf + n);
-        return true;
+        return n;
     }
 
-    int fd_ = -1;
+    TcpSocket socket_;
+    WakeSignal never_;  // nothing signals it: waits end by data or time
     bool connected_ = false;
 };
 
