@@ -33,7 +33,10 @@ wineserver --persistent=60 || true
 status=0
 ctest --test-dir "$BUILD" -V -j "$(jobs)" > "$BUILD/ctest-windows.log" 2>&1 || status=$?
 # Each test program is one CTest test; count the test cases inside them too.
-grep -E "^[0-9]+: \[  FAILED  \]|Failed|Timeout|Not Run" "$BUILD/ctest-windows.log" || true
+grep -E "^[0-9]+: \[  FAILED  \]|\*\*\*(Failed|Timeout|Exception)|Not Run" "$BUILD/ctest-windows.log" || true
+if [ "$status" -ne 0 ]; then
+    ctest --test-dir "$BUILD" --rerun-failed --output-on-failure || true
+fi
 wineserver --kill || true
 
 summary=$(grep -E "tests passed|tests failed" "$BUILD/ctest-windows.log" | tail -n 1 || true)
