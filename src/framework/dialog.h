@@ -121,6 +121,8 @@ public:
     int MessageBox(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon = MessageIcon::None);
 
+    struct Impl;  // the framework's inside (Qt), see dialog_impl.h
+
 protected:
     virtual void DoDataExchange(DataExchange& dx);
     // Runs the data exchange; returns true to let the framework put the
@@ -128,14 +130,14 @@ protected:
     virtual bool OnInitDialog();
     virtual void OnOK();      // Enter: ends the dialog with IDOK
     virtual void OnCancel();  // Escape: ends the dialog with IDCANCEL
-    virtual void OnClose();   // window close: OnCancel
+    virtual void OnClose();   // window close: ends the dialog with IDCANCEL
     virtual void OnSysCommand(int command);
     virtual std::span<const MessageEntry> GetMessageMap() const;
     void UpdateData(bool saving);
 
 private:
     friend class DialogWindow;
-    struct Impl;
+    friend struct DialogAccess;
     void dispatch(int id, Notify code);
     void buildWindow();
     const DialogTemplate& tpl_;

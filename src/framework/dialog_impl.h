@@ -1,0 +1,76 @@
+// Inside of CDialogEx: the Qt window and its controls. Only framework
+// sources and GUI tests (through qt_access.h) see this.
+#pragma once
+
+#include <QButtonGroup>
+#include <QFont>
+#include <QMenu>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "framework/dialog.h"
+#include "framework/dialog_window.h"
+
+namespace nolt::fw {
+
+struct Control {
+    int id;
+    ControlKind kind;
+    QWidget* widget;
+    const ControlTemplate* tpl;
+};
+
+struct CDialogEx::Impl {
+    QPointer<DialogWindow> window;
+    std::vector<Control> controls;        // template order
+    std::map<int, std::size_t> byId;      // id -> index in controls
+    int cx = 0, cy = 0;                   // dialog base units in pixels
+    QFont font;                           // the dialog font
+    std::vector<SystemMenuItem> sysMenu;  // appended items
+    QPointer<QMenu> openMenu;             // the system menu while it is open
+    int result = 0;
+    bool modalRunning = false;
+    bool resizable = false;
+
+    const Control* find(int id) const;
+    QWidget* widget(int id) const;
+};
+
+// Builds the controls of a template inside the window, in template order.
+void buildControls(CDialogEx::Impl& d, DialogWindow& window, const DialogTemplate& tpl,
+                   const std::function<void(int, Notify)>& notify);
+// The control that owns a widget (the widget itself or an ancestor).
+int controlIdOf(const CDialogEx::Impl& d, const QWidget* w);
+// Computes the base units of a font as the platform does.
+void computeBaseUnits(const QFont& font, int& cx, int& cy);
+QRect mapDialogRect(const CDialogEx::Impl& d, int x, int y, int w, int h);
+QFont dialogFont(const DialogTemplate& tpl);
+QIcon appIcon();
+
+// Runs a member call of the dialog on the UI thread and returns its value.
+template <typename F>
+auto onUi(F&& f) -> decltype(f());
+
+}  // namespace nolt::fw
+
+#include "framework/ui_thread.h"
+
+namespace nolt::fw {
+template <typename F>
+auto onUi(F&& f) -> decltype(f())
+{
+    using R = decltype(f());
+    if (isUiThread()) return f();
+    if constexpr (std::is_void_v<R>) {
+        runOnUiThread(f);
+    } else {
+        R r{};
+        runOnUiThread([&] { r = f(); });
+        return r;
+    }
+}
+}  // namespace nolt::fw

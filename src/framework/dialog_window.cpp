@@ -1,0 +1,64 @@
+#include "framework/dialog_window.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QShortcut>
+
+#include "framework/dialog.h"
+#include "framework/dialog_impl.h"
+
+namespace nolt::fw {
+
+DialogWindow::DialogWindow(CDialogEx& owner, QWidget* parent) : QDialog(parent), owner_(owner)
+{
+    // Window managers on Linux do not let a program add items to their
+    // window menu, so the dialog carries its own, opened as on Windows.
+    auto* sc = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    sc->setContext(Qt::WindowShortcut);
+    connect(sc, &QShortcut::activated, this, [this] { openSystemMenu(mapToGlobal(QPoint(0, 0))); });
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* e)
+{
+    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+        // A focused push button handles Enter itself; elsewhere Enter means
+        // the default button, which is OK unless the template names another.
+        int defId = IDOK;
+        for (const ControlTemplate& c : owner_.Template().controls)
+            if (c.kind == ControlKind::DefPushButton) defId = c.id;
+        if (defId == IDOK)
+            owner_.OnOK();
+        else
+            owner_.dispatch(defId, Notify::Click);
+        return;
+    }
+    if (plain && e->key() == Qt::Key_Escape) {
+        owner_.OnCancel();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void DialogWindow::closeEvent(QCloseEvent* e)
+{
+    // The dialog decides in OnClose whether and how it ends.
+    e->ignore();
+    owner_.OnClose();
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* e)
+{
+    QWidget* hit = childAt(e->pos());
+    if (hit == nullptr || qobject_cast<QLabel*>(hit) || qobject_cast<QGroupBox*>(hit)) {
+        openSystemMenu(e->globalPos());
+        e->accept();
+        return;
+    }
+    QDialog::contextMenuEvent(e);
+}
+
+}  // namespace nolt::fw

@@ -1,0 +1,95 @@
+#include "framework/ui_thread.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+namespace nolt::fw {
+namespace {
+
+constexpr std::chrono::milliseconds kPollInterval{5};
+
+bool isUserInput(QEvent::Type t)
+{
+    switch (t) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TabletMove:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Eats user input while installed: the input is dropped, not queued, so
+// nothing the user did during the wait takes effect afterwards.
+class InputBlocker : public QObject {
+public:
+    InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override { return isUserInput(e->type()); }
+};
+
+}  // namespace
+
+bool isUiThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app == nullptr || QThread::currentThread() == app->thread();
+}
+
+void runOnUiThread(const std::function<void()>& fn)
+{
+    if (isUiThread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
+
+bool waitWithInputBlocked(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    if (done()) return true;
+    InputBlocker blocker;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
+    poll.start(kPollInterval);
+    loop.exec();
+    return done();
+}
+
+void runWithInputBlocked(const std::function<void()>& blockingCall)
+{
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        blockingCall();
+        finished = true;
+    });
+    while (!waitWithInputBlocked([&] { return finished.load(); }, std::chrono::hours(1))) {
+    }
+    worker.join();
+}
+
+}  // namespace nolt::fw

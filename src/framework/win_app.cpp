@@ -1,0 +1,55 @@
+#include "framework/win_app.h"
+
+namespace nolt::fw {
+namespace {
+
+CWinApp* g_app = nullptr;
+
+std::function<bool()>& socketStartup()
+{
+    static std::function<bool()> startup;
+    return startup;
+}
+
+}  // namespace
+
+CWinApp::CWinApp(std::wstring appTitle) : title_(std::move(appTitle))
+{
+    g_app = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this) g_app = nullptr;
+}
+
+bool CWinApp::InitInstance()
+{
+    return true;
+}
+
+int CWinApp::run()
+{
+    // A dialog application does all its work in InitInstance and returns
+    // false from it; either way the process then ends normally.
+    InitInstance();
+    return 0;
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+
+bool AfxSocketInit()
+{
+    // POSIX sockets need no start-up; a replaced start-up lets tests fail it.
+    return socketStartup() ? socketStartup()() : true;
+}
+
+void setSocketStartup(std::function<bool()> startup)
+{
+    socketStartup() = std::move(startup);
+}
+
+}  // namespace nolt::fw

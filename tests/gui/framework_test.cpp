@@ -1,0 +1,222 @@
+// The framework on a small dialog of its own: the message table, controls
+// by id, radio groups, calls from another thread, input blocking, boxes.
+
+#include <gtest/gtest.h>
+
+#include <QMouseEvent>
+
+#include <atomic>
+#include <thread>
+
+#include "framework/dialog.h"
+#include "framework/ui_thread.h"
+#include "gui_test_support.h"
+
+namespace nolt {
+namespace {
+
+using K = fw::ControlKind;
+using fw::Notify;
+
+enum : int { kGo = 10, kHiddenGo = 11, kOffGo = 12, kList = 20, kNum = 30, kA = 40, kB = 41, kC = 42, kD = 43 };
+
+constexpr std::wstring_view kItems[] = {L"one", L"two"};
+constexpr fw::ControlTemplate kControls[] = {
+    {kGo, K::PushButton, L"Go", 4, 4, 40, 14},
+    {kHiddenGo, K::PushButton, L"Hidden", 4, 20, 40, 14, fw::kHidden},
+    {kOffGo, K::PushButton, L"Off", 4, 36, 40, 14, fw::kDisabled},
+    {kList, K::DropDownList, L"", 50, 4, 60, 40, fw::kNone, kItems},
+    {kNum, K::DigitsEdit, L"", 50, 20, 60, 14},
+    {kA, K::RadioButton, L"A", 4, 52, 30, 10, fw::kGroup},
+    {kB, K::RadioButton, L"B", 40, 52, 30, 10},
+    {kC, K::RadioButton, L"C", 4, 64, 30, 10, fw::kGroup},
+    {kD, K::RadioButton, L"D", 40, 64, 30, 10},
+};
+constexpr fw::DialogTemplate kTemplate{500, L"Test", 120, 80, L"MS Shell Dlg", 9,
+                                       fw::kSysMenu | fw::kMinimizeBox, kControls};
+
+class TestDlg : public fw::CDialogEx {
+public:
+    TestDlg() : CDialogEx(kTemplate) {}
+    int clicks = 0, hiddenClicks = 0, offClicks = 0, selChanges = 0;
+    void OnGo() { ++clicks; }
+    void OnHidden() { ++hiddenClicks; }
+    void OnOff() { ++offClicks; }
+    void OnList() { ++selChanges; }
+
+protected:
+    std::span<const fw::MessageEntry> GetMessageMap() const override
+    {
+        static constexpr fw::MessageEntry kMap[] = {
+            fw::on<&TestDlg::OnGo>(Notify::Click, kGo),
+            fw::on<&TestDlg::OnHidden>(Notify::Click, kHiddenGo),
+            fw::on<&TestDlg::OnOff>(Notify::Click, kOffGo),
+            fw::on<&TestDlg::OnList>(Notify::SelChange, kList),
+        };
+        return kMap;
+    }
+};
+
+class FrameworkTest : public ::testing::Test {
+protected:
+    void SetUp() override { dlg = test::openDialog<TestDlg>(); }
+    test::BoxRecorder boxes;
+    std::unique_ptr<TestDlg> dlg;
+};
+
+TEST_F(FrameworkTest, UserEventsReachHandlersOnlyThroughUsableControls)
+{
+    EXPECT_TRUE(test::click(*dlg, kGo));
+    EXPECT_FALSE(test::click(*dlg, kHiddenGo));
+    EXPECT_FALSE(test::click(*dlg, kOffGo));
+    EXPECT_EQ(dlg->clicks, 1);
+    EXPECT_EQ(dlg->hiddenClicks + dlg->offClicks, 0);
+    // Tests reach any control through the message table directly.
+    dlg->SendNotification(kHiddenGo, Notify::Click);
+    EXPECT_EQ(dlg->hiddenClicks, 1);
+    // Only a selection the user makes is reported.
+    dlg->SetCurSel(kList, 1);
+    EXPECT_EQ(dlg->selChanges, 0);
+    EXPECT_TRUE(test::selectItem(*dlg, kList, 0));
+    EXPECT_EQ(dlg->selChanges, 1);
+    EXPECT_EQ(dlg->GetCurSel(kList), 0);
+}
+
+TEST_F(FrameworkTest, ListCalls)
+{
+    EXPECT_EQ(dlg->GetCurSel(kList), -1);
+    EXPECT_EQ(dlg->AddString(kList, L"three"), 2);
+    EXPECT_EQ(dlg->GetCount(kList), 3);
+    EXPECT_EQ(dlg->GetLBText(kList, 2), L"three");
+    EXPECT_EQ(dlg->GetLBText(kList, 3), L"");
+    dlg->SetCurSel(kList, 2);
+    EXPECT_EQ(dlg->GetDlgItemText(kList), L"three");
+    dlg->SetCurSel(kList, -1);
+    EXPECT_EQ(dlg->GetCurSel(kList), -1);
+    EXPECT_EQ(dlg->GetDlgItemText(kList), L"");
+    dlg->ResetContent(kList);
+    EXPECT_EQ(dlg->GetCount(kList), 0);
+}
+
+TEST_F(FrameworkTest, GetDlgItemIntReadsSignedNumbers)
+{
+    struct Case {
+        const wchar_t* text;
+        int value;
+        bool ok;
+    };
+    for (const Case& c : {Case{L"2000", 2000, true}, Case{L"-5", -5, true}, Case{L"", 0, false},
+                          Case{L"12ab", 0, false}, Case{L"99999999999", 0, false}}) {
+        dlg->SetDlgItemText(kNum, c.text);
+        bool ok = !c.ok;
+        EXPECT_EQ(dlg->GetDlgItemInt(kNum, &ok), c.value);
+        EXPECT_EQ(ok, c.ok);
+    }
+    // The user can type digits only.
+    dlg->SetDlgItemText(kNum, L"");
+    test::widgetOf(*dlg, kNum)->setFocus();
+    QTest::keyClicks(test::widgetOf(*dlg, kNum), QStringLiteral("1a-2"));
+    EXPECT_EQ(dlg->GetDlgItemText(kNum), L"12");
+}
+
+TEST_F(FrameworkTest, RadioGroupsAreIndependent)
+{
+    EXPECT_TRUE(test::click(*dlg, kA));
+    EXPECT_TRUE(test::click(*dlg, kC));
+    EXPECT_TRUE(test::click(*dlg, kB));
+    EXPECT_FALSE(dlg->IsDlgButtonChecked(kA));
+    EXPECT_TRUE(dlg->IsDlgButtonChecked(kB));
+    EXPECT_TRUE(dlg->IsDlgButtonChecked(kC));
+    dlg->CheckDlgButton(kB, false);  // the program may uncheck a whole group
+    EXPECT_FALSE(dlg->IsDlgButtonChecked(kB));
+    dlg->CheckDlgButton(kD, true);
+    EXPECT_FALSE(dlg->IsDlgButtonChecked(kC));
+}
+
+TEST_F(FrameworkTest, ControlCallsFromAnotherThreadRunOnTheUiThread)
+{
+    std::atomic<bool> done{false};
+    std::wstring read;
+    bool enabled = true;
+    std::thread worker([&] {
+        dlg->SetDlgItemText(kNum, L"42");
+        read = dlg->GetDlgItemText(kNum);
+        dlg->EnableControl(kGo, false);
+        enabled = dlg->IsControlEnabled(kGo);
+        fw::runOnUiThread([&] { EXPECT_TRUE(fw::isUiThread()); });
+        done = true;
+    });
+    ASSERT_TRUE(test::pumpUntil([&] { return done.load(); }));
+    worker.join();
+    EXPECT_EQ(read, L"42");
+    EXPECT_FALSE(enabled);
+}
+
+TEST_F(FrameworkTest, BlockedInputIsDroppedWhileCallsAreServed)
+{
+    QWidget* go = test::widgetOf(*dlg, kGo);
+    const QPoint at = go->rect().center();
+    std::atomic<int> step{0};
+    fw::runWithInputBlocked([&] {
+        // A click arrives while the UI thread waits for this call.
+        QMetaObject::invokeMethod(go, [go, at] {
+            auto press = new QMouseEvent(QEvent::MouseButtonPress, at, go->mapToGlobal(at), Qt::LeftButton,
+                                         Qt::LeftButton, Qt::NoModifier);
+            auto release = new QMouseEvent(QEvent::MouseButtonRelease, at, go->mapToGlobal(at), Qt::LeftButton,
+                                           Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::postEvent(go, press);
+            QCoreApplication::postEvent(go, release);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        dlg->SetDlgItemText(kNum, L"7");  // served by the waiting UI thread
+        step = 1;
+    });
+    EXPECT_EQ(step.load(), 1);
+    test::pump(50);
+    EXPECT_EQ(dlg->GetDlgItemText(kNum), L"7");
+    EXPECT_EQ(dlg->clicks, 0) << "input during the wait must not be replayed";
+    EXPECT_TRUE(test::click(*dlg, kGo));
+    EXPECT_EQ(dlg->clicks, 1);
+}
+
+TEST_F(FrameworkTest, WaitWithInputBlockedEndsOnConditionOrTimeout)
+{
+    std::atomic<bool> flag{false};
+    std::thread t([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        flag = true;
+    });
+    EXPECT_TRUE(fw::waitWithInputBlocked([&] { return flag.load(); }, std::chrono::seconds(3)));
+    t.join();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(fw::waitWithInputBlocked([] { return false; }, std::chrono::milliseconds(100)));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(95));
+}
+
+TEST_F(FrameworkTest, MessageBoxesGoToTheSinkFromAnyThread)
+{
+    dlg->MessageBox(L"text", L"Tips", fw::MessageIcon::Exclamation);
+    std::thread t([&] { dlg->MessageBox(L"from link", L"Tips"); });
+    ASSERT_TRUE(test::pumpUntil([&] { return boxes.boxes.size() == 2; }));
+    t.join();
+    EXPECT_EQ(boxes.boxes[0].caption, L"Tips");
+    EXPECT_EQ(boxes.boxes[0].text, L"text");
+    EXPECT_EQ(boxes.boxes[0].icon, fw::MessageIcon::Exclamation);
+    EXPECT_EQ(boxes.boxes[1].text, L"from link");
+    EXPECT_EQ(boxes.boxes[1].icon, fw::MessageIcon::None);
+}
+
+TEST_F(FrameworkTest, DoModalReturnsTheEndCodeAndCloseCancels)
+{
+    TestDlg modal;
+    {
+        test::ModalHook hook([](fw::CDialogEx& d) { d.EndDialog(77); });
+        EXPECT_EQ(modal.DoModal(), 77);
+        EXPECT_EQ(hook.calls, 1);
+    }
+    test::ModalHook hook([](fw::CDialogEx& d) { d.SendClose(); });
+    EXPECT_EQ(modal.DoModal(), fw::IDCANCEL);
+}
+
+}  // namespace
+}  // namespace nolt

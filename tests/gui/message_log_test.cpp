@@ -1,0 +1,131 @@
+// The message log: appends from both threads, line ends, the user's
+// selection, and a box that can be selected but never edited.
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+#include "app/nolt_pcclient_dlg.h"
+#include "gui_test_support.h"
+#include "res/resource.h"
+
+namespace nolt {
+namespace {
+
+using res::IDC_LOG;
+
+class MessageLogTest : public ::testing::Test {
+protected:
+    void SetUp() override { dlg = test::openDialog<Cnolt_PCClientDlg>(); }
+    QPlainTextEdit* log() const { return qobject_cast<QPlainTextEdit*>(test::widgetOf(*dlg, IDC_LOG)); }
+    std::wstring text() const { return dlg->GetDlgItemText(IDC_LOG); }
+    test::BoxRecorder boxes;
+    std::unique_ptr<Cnolt_PCClientDlg> dlg;
+};
+
+TEST_F(MessageLogTest, EachAppendEndsWithCrLf)
+{
+    struct Case {
+        std::wstring line;
+        std::wstring after;
+    };
+    const Case cases[] = {
+        {L"", L"\r\n"},
+        {L"Connect successfully", L"\r\nConnect successfully\r\n"},
+        {L"a\r\nb", L"\r\nConnect successfully\r\na\r\nb\r\n"},
+        {L"中文 ok", L"\r\nConnect successfully\r\na\r\nb\r\n中文 ok\r\n"},
+    };
+    for (const Case& c : cases) {
+        dlg->AppendLog(c.line);
+        EXPECT_EQ(text(), c.after);
+    }
+    EXPECT_EQ(log()->blockCount(), 6);  // CR LF inside a text shows as two lines
+    EXPECT_EQ(dlg->GetWindowTextLength(IDC_LOG), static_cast<int>(cases[3].after.size()));
+}
+
+TEST_F(MessageLogTest, AppendAfterUserSelectionGoesToEndAndScrolls)
+{
+    for (int i = 0; i < 60; ++i) dlg->AppendLog(L"line " + std::to_wstring(i));
+    // The user drags over part of the first lines and scrolls to the top.
+    QTextCursor c = log()->textCursor();
+    c.setPosition(2);
+    c.setPosition(9, QTextCursor::KeepAnchor);
+    log()->setTextCursor(c);
+    log()->verticalScrollBar()->setValue(0);
+    ASSERT_EQ(dlg->GetSel(IDC_LOG), std::make_pair(2, 10));  // the CR LF counts two
+
+    dlg->AppendLog(L"last");
+    const std::wstring t = text();
+    EXPECT_EQ(t.substr(0, 16), L"line 0\r\nline 1\r\n");
+    EXPECT_EQ(t.substr(t.size() - 6), L"last\r\n");
+    const int len = dlg->GetWindowTextLength(IDC_LOG);
+    EXPECT_EQ(dlg->GetSel(IDC_LOG), std::make_pair(len, len));
+    test::pump();
+    // The end of the log is in view again.
+    EXPECT_GT(log()->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(log()->viewport()->rect().contains(log()->cursorRect()));
+}
+
+TEST_F(MessageLogTest, UserCanSelectAndCopyButNotEdit)
+{
+    dlg->AppendLog(L"copy me");
+    EXPECT_TRUE(test::click(*dlg, IDC_LOG) || true);
+    log()->setFocus(Qt::MouseFocusReason);
+    test::pump();
+    EXPECT_EQ(dlg->GetFocusId(), IDC_LOG);
+    QTest::keyClicks(log(), QStringLiteral("typed"));
+    QTest::keyClick(log(), Qt::Key_Backspace);
+    QTest::keyClick(log(), Qt::Key_Delete);
+    EXPECT_EQ(text(), L"copy me\r\n");
+    EXPECT_EQ(log()->cursorWidth(), 0);  // no caret, also with the focus
+    QTest::keyClick(log(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(log(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text().trimmed().toStdWString(), L"copy me");
+}
+
+TEST_F(MessageLogTest, AppendsFromTwoThreadsStayWholeAndInOrder)
+{
+    constexpr int kLines = 200;
+    std::atomic<bool> done{false};
+    std::thread link([&] {
+        for (int i = 0; i < kLines; ++i) dlg->AppendLog(L"link line " + std::to_wstring(i) + L" end");
+        done = true;
+    });
+    for (int i = 0; i < kLines; ++i) {
+        dlg->AppendLog(L"ui line " + std::to_wstring(i) + L" end");
+        QApplication::processEvents();
+    }
+    ASSERT_TRUE(test::pumpUntil([&] { return done.load(); }, 10000));
+    link.join();
+
+    std::wistringstream in(text());
+    std::wstring line;
+    int nextLink = 0, nextUi = 0, total = 0;
+    bool interleaved = false;
+    std::wstring prevSource;
+    while (std::getline(in, line)) {
+        ASSERT_FALSE(line.empty());
+        ASSERT_EQ(line.back(), L'\r');
+        line.pop_back();
+        const std::wstring source = line.substr(0, line.find(L' '));
+        int& next = source == L"link" ? nextLink : nextUi;
+        ASSERT_EQ(line, source + L" line " + std::to_wstring(next) + L" end");
+        ++next;
+        ++total;
+        interleaved |= !prevSource.empty() && prevSource != source && nextLink < kLines && nextUi < kLines;
+        prevSource = source;
+    }
+    EXPECT_EQ(total, 2 * kLines);
+    EXPECT_EQ(nextLink, kLines);
+    EXPECT_EQ(nextUi, kLines);
+    EXPECT_TRUE(interleaved) << "the two threads never took turns";
+}
+
+}  // namespace
+}  // namespace nolt
