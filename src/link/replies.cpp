@@ -52,7 +52,7 @@ std::vector<Effect> versionReply(const FrameBuffer& f, bool ok)
     const std::uint32_t raw = (std::uint32_t{f[3]} << 24) | (std::uint32_t{f[4]} << 16)
                               | (std::uint32_t{f[5]} << 8) | std::uint32_t{f[6]};
     const auto version = static_cast<std::int32_t>(raw);
-    return {Effect::field(res::IDC_VERSION, std::to_wstring(version)), Effect::log(kVersionOk)};
+    return {Effect::field(res::IDC_VERSION, decimalText(version)), Effect::log(kVersionOk)};
 }
 
 std::vector<Effect> stateReply(const FrameBuffer& f, bool ok, const wchar_t* on, const wchar_t* off,

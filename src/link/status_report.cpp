@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 
@@ -21,16 +22,23 @@ std::wstring sizeText(const FrameBuffer& f, std::size_t at)
     const int width = signed16(f, at);
     const int height = signed16(f, at + 2);
     if (width == 0 || height == 0) return L"0";
-    return std::to_wstring(width) + L"x" + std::to_wstring(height);
+    return decimalText(width) + L"x" + decimalText(height);
 }
 
 }  // namespace
 
+std::wstring decimalText(std::int32_t value)
+{
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return std::wstring(digits, end);
+}
+
 std::vector<Effect> statusDisplay(const FrameBuffer& f)
 {
     return {
-        Effect::field(res::IDC_OUTPUT_FREQ, std::to_wstring(static_cast<std::int8_t>(f[kPayload]))),
-        Effect::field(res::IDC_INPUT_FREQ, std::to_wstring(static_cast<std::int8_t>(f[kPayload + 1]))),
+        Effect::field(res::IDC_OUTPUT_FREQ, decimalText(static_cast<std::int8_t>(f[kPayload]))),
+        Effect::field(res::IDC_INPUT_FREQ, decimalText(static_cast<std::int8_t>(f[kPayload + 1]))),
         Effect::field(res::IDC_SRC_IMG_SIZE, sizeText(f, kPayload + 2)),
         Effect::field(res::IDC_DEST_IMG_SIZE, sizeText(f, kPayload + 6)),
     };
