@@ -31,8 +31,10 @@ inline QApplication& guiApp()
     static char name[] = "gui_tests";
     static char* argv[] = {name, nullptr};
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: widgets of static objects and Qt's own globals must not
+    // outlive it during the program's exit.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Serves events for a while (cross-thread calls, posted commands).
