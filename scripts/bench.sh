@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release and prints one table of the tool's
+# figures: the receive path, the status query round trip (core link and real
+# dialog), the idle link's CPU beside a 100 us polling loop, and the tool's
+# start-up time and peak memory. Installs the Debian packages it needs.
+#
+#   scripts/bench.sh                 (about a minute and a half)
+#   NOLT_BENCH_BUILD=dir             build directory (default: build-bench)
+#   NOLT_BENCH_GUI=0                 core figures only (no Qt build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+. scripts/lib.sh
+
+BUILD=${NOLT_BENCH_BUILD:-$ROOT/build-bench}
+GUI=${NOLT_BENCH_GUI:-1}
+
+if [ "$GUI" = 1 ]; then
+    need_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
+    GUI_FLAG=ON
+    TARGETS=(nolt_bench nolt_bench_gui nolt-pcclient)
+else
+    need_packages cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+    GUI_FLAG=OFF
+    TARGETS=(nolt_bench)
+fi
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNOLT_BENCH=ON \
+      -DNOLT_GUI="$GUI_FLAG" >/dev/null
+cmake --build "$BUILD" -j "$(jobs)" --target "${TARGETS[@]}" >/dev/null
+
+echo "nolt PC client figures, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(uname -sr)"
+echo
+printf '| %-58s | %22s | %-16s |\n' "Measurement" "Figure" "Goal"
+printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..60})" "$(printf -- '-%.0s' {1..24})" "$(printf -- '-%.0s' {1..18})"
+"$BUILD/bench/nolt_bench" 2>"$BUILD/bench/nolt_bench.log"
+if [ "$GUI" = 1 ]; then
+    "$BUILD/bench/nolt_bench_gui" "$BUILD/nolt-pcclient" 2>"$BUILD/bench/nolt_bench_gui.log"
+fi
