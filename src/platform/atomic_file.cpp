@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -26,11 +27,31 @@ unsigned long processId() { return GetCurrentProcessId(); }
 unsigned long processId() { return static_cast<unsigned long>(getpid()); }
 #endif
 
+constexpr const char* kTempMarker = ".tmp-";
+
 // A name no other save, in this process or another, is using right now.
 std::filesystem::path tempPathFor(const std::filesystem::path& target) {
   std::filesystem::path temp = target;
-  temp += ".tmp-" + std::to_string(processId()) + "-" + std::to_string(tempCounter++);
+  temp += kTempMarker + std::to_string(processId()) + "-" + std::to_string(tempCounter++);
   return temp;
+}
+
+// A save killed between creating and renaming its temporary file leaves it
+// behind. Ones older than any save could take are removed, so that crashes do
+// not pile them up beside the settings file.
+void removeStaleTemps(const std::filesystem::path& target) {
+  using std::filesystem::directory_iterator;
+  constexpr auto kStaleAfter = std::chrono::minutes(1);
+  const auto prefix = target.filename().native() + std::filesystem::path(kTempMarker).native();
+  const auto now = std::filesystem::file_time_type::clock::now();
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+  std::error_code ec;
+  for (auto it = directory_iterator(folder, ec); !ec && it != directory_iterator(); it.increment(ec)) {
+    if (!it->path().filename().native().starts_with(prefix)) continue;
+    std::error_code entryError;
+    const auto written = it->last_write_time(entryError);
+    if (!entryError && now - written > kStaleAfter) std::filesystem::remove(it->path(), entryError);
+  }
 }
 
 #ifdef _WIN32
@@ -125,7 +146,10 @@ FileStatus replaceFileAtomically(const std::filesystem::path& path, std::string_
   const FileStatus written = writeTemp(temp, bytes, modeFor(path));
 #endif
   if (written == FileStatus::CreateFailed) return written;
-  if (written == FileStatus::Ok && renameOver(temp, path)) return FileStatus::Ok;
+  if (written == FileStatus::Ok && renameOver(temp, path)) {
+    removeStaleTemps(path);
+    return FileStatus::Ok;
+  }
   std::error_code ec;
   std::filesystem::remove(temp, ec);
   return written == FileStatus::Ok ? FileStatus::ReplaceFailed : written;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -79,6 +81,46 @@ TEST(SettingsStore, FullDiskLeavesTheOldFile) {
   EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(FileStatus::WriteFailed));
   EXPECT_EQ(readBytes(folder / "Config.ini"), before);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"Config.ini"});
+}
+
+// A process killed at any moment while saving leaves either the old file or
+// the new one, never a mixture or a truncated file.
+TEST(SettingsStore, KilledSaveLeavesAWholeFile) {
+  TempFolder folder;
+  const SettingsStore store(folder / "Config.ini");
+  SettingsValues first;
+  first.texts.fill(std::string(200, '1'));
+  SettingsValues second;
+  second.texts.fill(std::string(250, '2'));
+  ASSERT_EQ(store.save(first), FileStatus::Ok);
+  const std::string firstBytes = readBytes(store.path());
+  for (int round = 0; round < 20; ++round) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (unsigned i = 0;; ++i) store.save(i % 2 ? first : second);
+    }
+    usleep(2000 + 1500 * round);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const auto loaded = store.load();
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(*loaded == first || *loaded == second) << "round " << round;
+    if (*loaded == first) {
+      EXPECT_EQ(readBytes(store.path()), firstBytes);
+    }
+  }
+  // The temporary files of killed saves go with the next save once stale.
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5);
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+    if (entry.path().filename() != "Config.ini") std::filesystem::last_write_time(entry.path(), old);
+  }
+  writeBytes(folder / "Config.ini.tmp-fresh", "x");
+  SettingsValues third;
+  third.texts.fill("3");
+  ASSERT_EQ(store.save(third), FileStatus::Ok);
+  EXPECT_EQ(folder.entries().size(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(folder / "Config.ini.tmp-fresh"));
 }
 
 }  // namespace
