@@ -134,7 +134,7 @@ TEST(SettingsKill, TwoHundredKillsMidSaveLeaveOldOrNewValuesWhole)
     int leftovers = 0;
     for (const auto& entry : fs::directory_iterator(dir)) leftovers += entry.path() != file;
     std::printf("one save takes %ld us; %d kills, %d inside a save; the file changed %d times (%d old, %d new); "
-                "%d temporary files left\n",
+                "%d temporary files of killed saves left (a later save removes them after a minute)\n",
                 static_cast<long>(saveMicros), kKills, midSave, changes, sawOld, sawNew, leftovers);
     fs::remove_all(dir);
 }
