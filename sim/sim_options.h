@@ -26,7 +26,7 @@ struct Faults {
     int closeAfterFrames = 0;        // > 0: close after answering this many frames
     int infoAfterFrames = 0;         // > 0: send AA 06 00 00 after answering this many frames
     int infoAfterMs = 0;             // > 0: send AA 06 00 00 this long after a client connects
-    std::optional<std::uint32_t> dropSeed;  // set: drop the connection inside a reply
+    std::optional<std::uint32_t> dropSeed = std::nullopt;  // set: drop the connection inside a reply
     int dropWithinReplies = 10;      // the drop hits one of the first this-many replies
 };
 

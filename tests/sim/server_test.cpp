@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -96,6 +97,14 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 2000)
     return condition();
 }
 
+// A server with the given faults, started on a free port.
+std::unique_ptr<SimServer> started(const Faults& faults)
+{
+    auto server = std::make_unique<SimServer>(onFreePort(faults));
+    EXPECT_TRUE(server->start());
+    return server;
+}
+
 constexpr const char* kStatusReport = "AA 01 0A 19 19 07 80 04 38 07 80 04 38 B8";
 
 TEST(SimServer, AnswersOverLoopbackAndKeepsState)
@@ -141,12 +150,9 @@ TEST(SimServer, LogsEveryFrameInHex)
 
 TEST(SimServer, SplitRepliesArriveInPiecesAndWhole)
 {
-    Faults f;
-    f.splitBytes = 3;
-    f.splitPauseMs = 30;
-    SimServer server(onFreePort(f));
-    ASSERT_TRUE(server.start());
-    Client c(server.port());
+    auto server = started({.splitBytes = 3, .splitPauseMs = 30});
+    ASSERT_TRUE(server->running());
+    Client c(server->port());
     const auto started = Clock::now();
     c.send(hex("AA 01 01 01 01"));
     EXPECT_EQ(hexOf(c.read(14)), kStatusReport);
@@ -156,11 +162,9 @@ TEST(SimServer, SplitRepliesArriveInPiecesAndWhole)
 
 TEST(SimServer, FloodOfTenThousandReplies)
 {
-    Faults f;
-    f.statusFlood = 10000;
-    SimServer server(onFreePort(f));
-    ASSERT_TRUE(server.start());
-    Client c(server.port());
+    auto server = started({.statusFlood = 10000});
+    ASSERT_TRUE(server->running());
+    Client c(server->port());
     c.send(hex("AA 01 01 01 01"));
     const Bytes all = c.read(14 * 10000, 10000);
     ASSERT_EQ(all.size(), 14u * 10000);
@@ -169,40 +173,33 @@ TEST(SimServer, FloodOfTenThousandReplies)
 
 TEST(SimServer, ClosesAfterNFramesThenServesTheNextClient)
 {
-    Faults f;
-    f.closeAfterFrames = 1;
-    SimServer server(onFreePort(f));
-    ASSERT_TRUE(server.start());
+    auto server = started({.closeAfterFrames = 1});
+    ASSERT_TRUE(server->running());
     {
-        Client first(server.port());
+        Client first(server->port());
         first.send(hex("AA 02 07 05 03 02 01 01 01 01 0E"));
         EXPECT_EQ(first.read(11).size(), 11u);
         EXPECT_TRUE(first.closedWithin(2000));
     }
-    Client second(server.port());
+    Client second(server->port());
     second.send(hex("AA 01 01 01 01"));
     EXPECT_EQ(hexOf(second.read(14)), "AA 01 0A 19 19 07 80 04 38 0F 00 08 70 7C");
-    EXPECT_TRUE(waitFor([&] { return server.connectionsAccepted() == 2; }));
+    EXPECT_TRUE(waitFor([&] { return server->connectionsAccepted() == 2; }));
 }
 
 TEST(SimServer, UnsolicitedInfoAfterATime)
 {
-    Faults f;
-    f.infoAfterMs = 50;
-    SimServer server(onFreePort(f));
-    ASSERT_TRUE(server.start());
-    Client c(server.port());
+    auto server = started({.infoAfterMs = 50});
+    ASSERT_TRUE(server->running());
+    Client c(server->port());
     EXPECT_EQ(hexOf(c.read(4)), "AA 06 00 00");
 }
 
 TEST(SimServer, DropCutsTheConnectionInsideAReply)
 {
-    Faults f;
-    f.dropSeed = 3;
-    f.dropWithinReplies = 3;
-    SimServer server(onFreePort(f));
-    ASSERT_TRUE(server.start());
-    Client c(server.port());
+    auto server = started({.dropSeed = 3, .dropWithinReplies = 3});
+    ASSERT_TRUE(server->running());
+    Client c(server->port());
     Bytes got;
     for (int i = 0; i < 3; ++i) {
         c.send(hex("AA 01 01 01 01"));
@@ -216,15 +213,13 @@ TEST(SimServer, DropCutsTheConnectionInsideAReply)
 
 TEST(SimServer, StopsAtOnceEvenDuringALongDelay)
 {
-    Faults f;
-    f.delayMs = 60000;
-    SimServer server(onFreePort(f));
-    ASSERT_TRUE(server.start());
-    Client c(server.port());
+    auto server = started({.delayMs = 60000});
+    ASSERT_TRUE(server->running());
+    Client c(server->port());
     c.send(hex("AA 01 01 01 01"));
-    ASSERT_TRUE(waitFor([&] { return server.framesReceived() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return server->framesReceived() == 1; }));
     const auto started = Clock::now();
-    server.stop();
+    server->stop();
     EXPECT_LT(Clock::now() - started, milliseconds(500));
     EXPECT_TRUE(c.closedWithin(1000));
 }
