@@ -35,7 +35,10 @@ constexpr int kSubStreamLists[] = {IDC_SUB_RESOLUTION, IDC_SUB_BITRATE, IDC_SUB_
 
 }  // namespace
 
-Cnolt_PCClientDlg::Cnolt_PCClientDlg() : fw::CDialogEx(res::mainTemplate()) {}
+Cnolt_PCClientDlg::Cnolt_PCClientDlg()
+    : fw::CDialogEx(res::mainTemplate()), link_(std::make_unique<Link>(static_cast<LinkUi&>(*this)))
+{
+}
 
 Cnolt_PCClientDlg::~Cnolt_PCClientDlg() = default;
 

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "link/link.h"
 #include "link/link_ui.h"
 
 namespace nolt {
@@ -18,6 +20,9 @@ class Cnolt_PCClientDlg : public fw::CDialogEx, public LinkUi {
 public:
     Cnolt_PCClientDlg();
     ~Cnolt_PCClientDlg() override;
+
+    // True from a successful connect until the link reset.
+    bool IsConnected() const { return link_->connected(); }
 
     // Adds one line (text plus CR LF) at the end of the log; any thread.
     void AppendLog(const std::wstring& text);
@@ -83,7 +88,6 @@ protected:
 
     // Controls bound by the data exchange, in declaration order.
     fw::CEdit m_log;                 // 1004
-    int m_connected = 0;             // set and cleared by the link
     fw::CEdit m_outputFreq;          // 1013
     fw::CEdit m_inputFreq;           // 1014
     fw::CEdit m_destImgSize;         // 1016
@@ -103,6 +107,9 @@ protected:
     fw::CComboBox m_subFrameRate;    // 1041
     fw::CComboBox m_subPacket;       // 1042
     bool m_versionFontSet = false;   // control 1027's font, set on the first exchange
+
+    // The connection to the module: its socket, connected flag and thread.
+    std::unique_ptr<Link> link_;
 
 private:
     void setInitialTexts();
