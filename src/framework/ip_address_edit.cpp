@@ -93,9 +93,8 @@ bool IpAddressEdit::handleKey(int i, QKeyEvent* ke)
     QLineEdit* f = field(i);
     switch (ke->key()) {
     case Qt::Key_Period:
-    case Qt::Key_Space:
         // The dot moves on once the field holds a number, as on the platform.
-        if (i < 3 && !f->text().isEmpty() && !f->hasSelectedText()) focusField(i + 1, true);
+        if (i < 3 && !f->text().isEmpty()) focusField(i + 1, true);
         return true;
     case Qt::Key_Right:
         if (i < 3 && f->cursorPosition() == f->text().size() && !f->hasSelectedText()) {

@@ -298,7 +298,11 @@ TEST_F(MainDialogTest, RightClickOnBackgroundOpensSystemMenu)
     std::vector<int> commands;
     for (const fw::SystemMenuItem& item : dlg->GetSystemMenuItems()) commands.push_back(item.command);
     EXPECT_EQ(commands, (std::vector<int>{fw::SC_MINIMIZE, fw::SC_CLOSE, 0, res::IDM_ABOUTBOX}));
+    // Its Close item takes the window-close path, which ends the dialog.
+    ASSERT_EQ(menu->actions().size(), 4);
+    menu->actions()[1]->trigger();
     menu->close();
+    EXPECT_TRUE(test::pumpUntil([&] { return !dlg->IsWindowVisible(); }));
 }
 
 TEST_F(MainDialogTest, HiddenSubStreamControlsCannotBeReachedByTheUser)
