@@ -4,21 +4,6 @@
 // developing (defaults 10000 and 10).
 #include "bench_support.h"
 
-#include <cstdlib>
-#include <string>
-
-namespace nolt::bench {
-
-int settingFromEnvironment(const char* name, int fallback)
-{
-    const char* text = std::getenv(name);
-    if (!text || !*text) return fallback;
-    const int value = std::atoi(text);
-    return value > 0 ? value : fallback;
-}
-
-}  // namespace nolt::bench
-
 int main(int argc, char** argv)
 {
     using namespace nolt::bench;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -50,9 +51,14 @@ inline double percentile(std::vector<double> samples, double share)
     return samples[std::min(index, samples.size() - 1)];
 }
 
-// Whole seconds from an environment variable, or the fallback (used to make
-// a quick run of the measurements while developing).
-int settingFromEnvironment(const char* name, int fallback);
+// A positive count from an environment variable, or the fallback (used to
+// make a quick run of the measurements while developing).
+inline int settingFromEnvironment(const char* name, int fallback)
+{
+    const char* text = std::getenv(name);
+    const int value = text ? std::atoi(text) : 0;
+    return value > 0 ? value : fallback;
+}
 
 // The measurements, each printing its rows.
 void runReceivePath(int& argc, char** argv);

@@ -18,7 +18,7 @@ GUI=${NOLT_BENCH_GUI:-1}
 if [ "$GUI" = 1 ]; then
     need_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
     GUI_FLAG=ON
-    TARGETS=(nolt_bench nolt_bench_gui nolt-pcclient)
+    TARGETS=(nolt_bench nolt_bench_gui)
 else
     need_packages cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
     GUI_FLAG=OFF
@@ -36,5 +36,5 @@ printf '| %-58s | %22s | %-16s |\n' "Measurement" "Figure" "Goal"
 printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..60})" "$(printf -- '-%.0s' {1..24})" "$(printf -- '-%.0s' {1..18})"
 "$BUILD/bench/nolt_bench" 2>"$BUILD/bench/nolt_bench.log"
 if [ "$GUI" = 1 ]; then
-    "$BUILD/bench/nolt_bench_gui" "$BUILD/nolt-pcclient" 2>"$BUILD/bench/nolt_bench_gui.log"
+    "$BUILD/bench/nolt_bench_gui" 2>"$BUILD/bench/nolt_bench_gui.log"
 fi
