@@ -3,6 +3,8 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include <algorithm>
+
 namespace nolt::fw {
 namespace {
 
@@ -42,24 +44,31 @@ void LogEdit::setText(const std::wstring& text)
 
 int LogEdit::length() const
 {
-    return fromDoc(document()->characterCount() - 1);
+    // Each block but the last ends with a line end, which counts two.
+    return document()->characterCount() - 1 + document()->blockCount() - 1;
 }
 
 int LogEdit::toDoc(int pos) const
 {
-    // Each line end before pos takes two positions outside, one inside.
-    const QString s = toPlainText();
-    int outside = 0;
-    int i = 0;
-    for (; i < s.size() && outside < pos; ++i) outside += (s[i] == QLatin1Char('\n')) ? 2 : 1;
-    return i;
+    // Block k starts at document position P and at outside position P + k.
+    // Found by bisection, so that appends stay cheap on a long log.
+    const QTextDocument* doc = document();
+    int lo = 0, hi = doc->blockCount() - 1;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= pos)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    const QTextBlock block = doc->findBlockByNumber(lo);
+    const int offset = std::clamp(pos - (block.position() + lo), 0, block.length() - 1);
+    return block.position() + offset;
 }
 
 int LogEdit::fromDoc(int pos) const
 {
-    const QString s = toPlainText();
-    const int n = std::min<int>(pos, s.size());
-    return pos + static_cast<int>(s.left(n).count(QLatin1Char('\n')));
+    return pos + document()->findBlock(pos).blockNumber();
 }
 
 void LogEdit::setSel(int start, int end)

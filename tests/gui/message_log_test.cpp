@@ -49,6 +49,24 @@ TEST_F(MessageLogTest, EachAppendEndsWithCrLf)
     EXPECT_EQ(dlg->GetWindowTextLength(IDC_LOG), static_cast<int>(cases[3].after.size()));
 }
 
+TEST_F(MessageLogTest, SelectionPositionsCountLineEndsAsTwo)
+{
+    dlg->AppendLog(L"ab");
+    dlg->AppendLog(L"cd");
+    struct Case {
+        int start, end;
+        std::pair<int, int> sel;
+    };
+    for (const Case& c : {Case{4, 6, {4, 6}}, Case{0, -1, {0, 8}}, Case{8, 8, {8, 8}}, Case{2, 4, {2, 4}},
+                          Case{5, 100, {5, 8}}}) {
+        dlg->SetSel(IDC_LOG, c.start, c.end);
+        EXPECT_EQ(dlg->GetSel(IDC_LOG), c.sel) << c.start << "," << c.end;
+    }
+    dlg->SetSel(IDC_LOG, 4, 6);
+    dlg->ReplaceSel(IDC_LOG, L"CD");
+    EXPECT_EQ(text(), L"ab\r\nCD\r\n");
+}
+
 TEST_F(MessageLogTest, AppendAfterUserSelectionGoesToEndAndScrolls)
 {
     for (int i = 0; i < 60; ++i) dlg->AppendLog(L"line " + std::to_wstring(i));
