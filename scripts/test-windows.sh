@@ -31,7 +31,9 @@ cmake --build "$BUILD" -j "$(jobs)"
 # One wine server for the whole run, so that each test does not start one.
 wineserver --persistent=60 || true
 status=0
-ctest --test-dir "$BUILD" -V -j "$(jobs)" > "$BUILD/ctest-windows.log" 2>&1 || status=$?
+# The soak tests count the process's Linux descriptors and threads, which
+# under wine include wine's own; they run in the native stages.
+ctest --test-dir "$BUILD" -LE soak -V -j "$(jobs)" > "$BUILD/ctest-windows.log" 2>&1 || status=$?
 # Each test program is one CTest test; count the test cases inside them too.
 grep -E "^[0-9]+: \[  FAILED  \]|\*\*\*(Failed|Timeout|Exception)|Not Run" "$BUILD/ctest-windows.log" || true
 if [ "$status" -ne 0 ]; then
