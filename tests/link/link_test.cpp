@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <thread>
 
 namespace nolt {
@@ -315,6 +316,79 @@ TEST_F(LinkTest, StopEndsAPendingConnect)
     link.stop([] {});
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_FALSE(link.threadRunning());
+}
+
+TEST_F(LinkTest, SplitReplyIsJoined)
+{
+    TcpConnection peer = connectPeer();
+    ASSERT_TRUE(peer.sendAll(hex("AA 20 01")));
+    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(peer.sendAll(hex("01 01 AA 21 01 00 00")));
+    ASSERT_TRUE(ui.waitForLog(L"DHCP OFF"));
+    EXPECT_EQ(ui.log(), (std::vector<std::wstring>{kConnected, L"Network bandwidth 10m set successfully", L"DHCP OFF"}));
+}
+
+// A window whose calls from another thread wait until the UI thread runs
+// them, as the real dialog's do.
+class MarshallingUi : public LinkUi {
+public:
+    void appendLog(const std::wstring& line) override { call([=, this] { inner.appendLog(line); }); }
+    void clearLog() override { call([this] { inner.clearLog(); }); }
+    void messageBox(const std::wstring& text, BoxIcon icon) override { call([=, this] { inner.messageBox(text, icon); }); }
+    void setControlText(int id, const std::wstring& text) override { call([=, this] { inner.setControlText(id, text); }); }
+    void enableControl(int id, bool on) override { call([=, this] { inner.enableControl(id, on); }); }
+
+    // Runs the calls waiting for the UI thread.
+    void pump()
+    {
+        std::unique_lock lock(mutex_);
+        while (!queue_.empty()) {
+            auto task = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+            ++done_;
+            ran_.notify_all();
+        }
+    }
+    std::size_t waiting() const { std::lock_guard lock(mutex_); return queue_.size(); }
+
+    test::RecordingUi inner;
+
+private:
+    void call(std::function<void()> task)
+    {
+        std::unique_lock lock(mutex_);
+        queue_.push_back(std::move(task));
+        const std::size_t ticket = done_ + queue_.size();
+        ran_.wait(lock, [&] { return done_ >= ticket; });
+    }
+
+    mutable std::mutex mutex_;
+    std::condition_variable ran_;
+    std::deque<std::function<void()>> queue_;
+    std::size_t done_ = 0;
+};
+
+TEST_F(LinkTest, StopPumpsTheWindowCallTheThreadIsWaitingFor)
+{
+    MarshallingUi window;
+    Link marshalled(window);
+    ASSERT_TRUE(marshalled.connect(L"127.0.0.1", port()));
+    std::optional<TcpConnection> peer;
+    ASSERT_TRUE(within(5s, [&] {
+        window.pump();
+        if (!peer) peer = listener.accept(10);
+        return peer && marshalled.connected();
+    }));
+    ASSERT_TRUE(peer->sendAll(hex("AA 10 00 00")));
+    ASSERT_TRUE(within(2s, [&] { return window.waiting() > 0; })) << "the reply's log line is not waiting";
+    const auto start = std::chrono::steady_clock::now();
+    marshalled.stop([&] { window.pump(); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_FALSE(marshalled.threadRunning());
+    EXPECT_EQ(window.inner.log().back(), L"Subcode set successfully");
 }
 
 }  // namespace
