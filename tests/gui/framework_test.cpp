@@ -57,12 +57,7 @@ protected:
     }
 };
 
-class FrameworkTest : public ::testing::Test {
-protected:
-    void SetUp() override { dlg = test::openDialog<TestDlg>(); }
-    test::BoxRecorder boxes;
-    std::unique_ptr<TestDlg> dlg;
-};
+using FrameworkTest = test::DialogTest<TestDlg>;
 
 TEST_F(FrameworkTest, UserEventsReachHandlersOnlyThroughUsableControls)
 {

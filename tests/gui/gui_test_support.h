@@ -3,6 +3,8 @@
 // and user actions (click, list selection, typing an address).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -154,5 +156,15 @@ inline bool setIpText(fw::CDialogEx& dlg, int id, const QString& text)
     typeKeys(text);
     return true;
 }
+
+// A test fixture with one dialog open (shown, initialised, active) and the
+// message boxes recorded.
+template <typename Dlg>
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { dlg = openDialog<Dlg>(); }
+    BoxRecorder boxes;
+    std::unique_ptr<Dlg> dlg;
+};
 
 }  // namespace nolt::test

@@ -11,12 +11,7 @@ namespace {
 
 using res::IDC_CAMERA_IP;
 
-class IpAddressTest : public ::testing::Test {
-protected:
-    void SetUp() override { dlg = test::openDialog<Cnolt_PCClientDlg>(); }
-    test::BoxRecorder boxes;
-    std::unique_ptr<Cnolt_PCClientDlg> dlg;
-};
+using IpAddressTest = test::DialogTest<Cnolt_PCClientDlg>;
 
 TEST_F(IpAddressTest, SetTextKeepsOnlyDottedAddresses)
 {

@@ -124,12 +124,6 @@ const ListItems kLists[] = {
     {1042, {L"By Slice", L"By Frame"}},
 };
 
-// Exposes the protected system command for the About test's second path.
-class MainDlg : public Cnolt_PCClientDlg {
-public:
-    using Cnolt_PCClientDlg::OnSysCommand;
-};
-
 std::wstring widgetText(QWidget* w)
 {
     if (auto* l = qobject_cast<QLabel*>(w)) return l->text().toStdWString();
@@ -137,12 +131,7 @@ std::wstring widgetText(QWidget* w)
     return {};
 }
 
-class MainDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override { dlg = test::openDialog<MainDlg>(); }
-    test::BoxRecorder boxes;
-    std::unique_ptr<MainDlg> dlg;
-};
+using MainDialogTest = test::DialogTest<Cnolt_PCClientDlg>;
 
 TEST_F(MainDialogTest, EveryControlStartsAsDesigned)
 {

@@ -20,13 +20,10 @@ namespace {
 
 using res::IDC_LOG;
 
-class MessageLogTest : public ::testing::Test {
+class MessageLogTest : public test::DialogTest<Cnolt_PCClientDlg> {
 protected:
-    void SetUp() override { dlg = test::openDialog<Cnolt_PCClientDlg>(); }
     QPlainTextEdit* log() const { return qobject_cast<QPlainTextEdit*>(test::widgetOf(*dlg, IDC_LOG)); }
     std::wstring text() const { return dlg->GetDlgItemText(IDC_LOG); }
-    test::BoxRecorder boxes;
-    std::unique_ptr<Cnolt_PCClientDlg> dlg;
 };
 
 TEST_F(MessageLogTest, EachAppendEndsWithCrLf)
