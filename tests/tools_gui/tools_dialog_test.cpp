@@ -1,0 +1,287 @@
+// The Tools dialog on its own: defaults, focus and tab order, the command
+// lines its buttons hand to a recording interpreter, closing, and input
+// given while a command runs.
+
+#include <gtest/gtest.h>
+
+#include <QPointer>
+
+#include <atomic>
+#include <thread>
+
+#include "framework/ui_thread.h"
+#include "gui/gui_test_support.h"
+#include "res/resource.h"
+#include "tools/dlg_other.h"
+
+namespace nolt {
+namespace {
+
+using namespace res;
+using test::pump;
+
+// The GBK names of the two connections and the two static-address lines'
+// fixed parts.
+const std::string kLocal = "\xB1\xBE\xB5\xD8\xC1\xAC\xBD\xD3";  // 本地连接
+const std::string kEthernet = "\xD2\xD4\xCC\xAB\xCD\xF8";        // 以太网
+const std::string kFirewallLine = "netsh firewall set opmode mode=disable  &&  pause ";
+
+std::string addressLine(const std::string& name, const std::string& ip, const std::string& gw)
+{
+    return "netsh interface ip set address \"" + name + "\" static " + ip + " 255.255.255.0 " + gw;
+}
+
+std::vector<std::string> lines(const RecordingCommandInterpreter& r)
+{
+    std::vector<std::string> out;
+    for (const Command& c : r.commands()) out.push_back(c.line);
+    return out;
+}
+
+std::string hex(const std::string& s)
+{
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+        out += ' ';
+    }
+    return out;
+}
+
+void pressKey(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, mods);
+}
+
+class ToolsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { dlg = test::openDialog<DlgOther>(rec); }
+    test::BoxRecorder boxes;
+    RecordingCommandInterpreter rec;
+    std::unique_ptr<DlgOther> dlg;
+};
+
+TEST_F(ToolsDialogTest, OpensWithDefaultsAndTheFocusOnThePcAddress)
+{
+    EXPECT_EQ(dlg->GetWindowText(), L"Tools");
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_TOOLS_PC_IP), L"192.168.2.66");
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_TOOLS_GATEWAY), L"192.168.2.1");
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_TOOLS_MODULE_IP), L"192.168.2.119");
+    EXPECT_EQ(dlg->GetFocusId(), IDC_TOOLS_PC_IP);
+    EXPECT_TRUE(rec.commands().empty());
+}
+
+TEST_F(ToolsDialogTest, TabWalksTheControlsInTheirOrderAndBackTabReturns)
+{
+    const int order[] = {IDC_TOOLS_PC_IP, IDC_TOOLS_GATEWAY, IDC_TOOLS_SET_LOCAL_IP, IDC_TOOLS_MODULE_IP,
+                         IDC_TOOLS_PING, IDC_TOOLS_FIREWALL, IDC_TOOLS_PC_IP};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        pressKey(Qt::Key_Tab);
+        EXPECT_EQ(dlg->GetFocusId(), order[i]) << "after tab " << i;
+    }
+    pressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(dlg->GetFocusId(), IDC_TOOLS_FIREWALL);
+    EXPECT_TRUE(rec.commands().empty());
+}
+
+// Every button once, with the defaults and with addresses typed by the user:
+// the exact bytes of the four lines, in the order of the presses.
+TEST_F(ToolsDialogTest, ButtonsHandTheirExactLinesInOrder)
+{
+    const struct {
+        const char* pc;
+        const char* gw;
+        const char* module;
+        std::string pcN, gwN, moduleN;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, "192.168.2.66", "192.168.2.1", "192.168.2.119"},
+        {"10.0.0.7", "10.0.0.254", "127.0.0.1", "10.0.0.7", "10.0.0.254", "127.0.0.1"},
+        {"1.2.3.4", "255.255.255.255", "0.0.0.0", "1.2.3.4", "255.255.255.255", "0.0.0.0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pcN);
+        RecordingCommandInterpreter r;
+        DlgOther d(r);
+        d.Create();
+        QApplication::setActiveWindow(fw::DialogAccess::window(d));
+        if (c.pc) {
+            ASSERT_TRUE(test::setIpText(d, IDC_TOOLS_PC_IP, c.pc));
+            ASSERT_TRUE(test::setIpText(d, IDC_TOOLS_GATEWAY, c.gw));
+            ASSERT_TRUE(test::setIpText(d, IDC_TOOLS_MODULE_IP, c.module));
+        }
+        ASSERT_TRUE(test::click(d, IDC_TOOLS_FIREWALL));
+        ASSERT_TRUE(test::click(d, IDC_TOOLS_SET_LOCAL_IP));
+        ASSERT_TRUE(test::click(d, IDC_TOOLS_PING));
+        const std::vector<std::string> want = {kFirewallLine, addressLine(kLocal, c.pcN, c.gwN),
+                                               addressLine(kEthernet, c.pcN, c.gwN),
+                                               "ping " + c.moduleN + " -t"};
+        const std::vector<std::string> got = lines(r);
+        ASSERT_EQ(got.size(), want.size());
+        for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(hex(got[i]), hex(want[i])) << "line " << i;
+        EXPECT_TRUE(d.IsWindowVisible());
+    }
+}
+
+TEST_F(ToolsDialogTest, TheDefaultLinesByteForByte)
+{
+    ASSERT_TRUE(test::click(*dlg, IDC_TOOLS_SET_LOCAL_IP));
+    ASSERT_TRUE(test::click(*dlg, IDC_TOOLS_PING));
+    ASSERT_EQ(rec.commands().size(), 3u);
+    EXPECT_EQ(hex(rec.commands()[0].line),
+              "6E 65 74 73 68 20 69 6E 74 65 72 66 61 63 65 20 69 70 20 73 65 74 20 61 64 64 72 65 73 73 20 "
+              "22 B1 BE B5 D8 C1 AC BD D3 22 20 73 74 61 74 69 63 20 31 39 32 2E 31 36 38 2E 32 2E 36 36 20 "
+              "32 35 35 2E 32 35 35 2E 32 35 35 2E 30 20 31 39 32 2E 31 36 38 2E 32 2E 31 ");
+    EXPECT_EQ(hex(rec.commands()[1].line),
+              "6E 65 74 73 68 20 69 6E 74 65 72 66 61 63 65 20 69 70 20 73 65 74 20 61 64 64 72 65 73 73 20 "
+              "22 D2 D4 CC AB CD F8 22 20 73 74 61 74 69 63 20 31 39 32 2E 31 36 38 2E 32 2E 36 36 20 "
+              "32 35 35 2E 32 35 35 2E 32 35 35 2E 30 20 31 39 32 2E 31 36 38 2E 32 2E 31 ");
+    EXPECT_EQ(hex(rec.commands()[2].line), "70 69 6E 67 20 31 39 32 2E 31 36 38 2E 32 2E 31 31 39 20 2D 74 ");
+}
+
+TEST_F(ToolsDialogTest, SecondAddressCommandRunsWhenTheFirstFails)
+{
+    rec.failCall(0, 1);
+    ASSERT_TRUE(test::click(*dlg, IDC_TOOLS_SET_LOCAL_IP));
+    EXPECT_EQ(lines(rec), (std::vector<std::string>{addressLine(kLocal, "192.168.2.66", "192.168.2.1"),
+                                                   addressLine(kEthernet, "192.168.2.66", "192.168.2.1")}));
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// Enter presses a focused push button and otherwise ends the dialog, as do
+// Escape and the close box.
+TEST_F(ToolsDialogTest, EnterEscapeAndTheCloseBox)
+{
+    const struct {
+        const char* name;
+        int focus;
+        Qt::Key key;  // Qt::Key_unknown: the close box
+        bool ends;
+        std::size_t commands;
+    } cases[] = {
+        {"enter on ping", IDC_TOOLS_PING, Qt::Key_Return, false, 1},
+        {"enter on firewall", IDC_TOOLS_FIREWALL, Qt::Key_Return, false, 1},
+        {"keypad enter on set", IDC_TOOLS_SET_LOCAL_IP, Qt::Key_Enter, false, 2},
+        {"enter on an address", IDC_TOOLS_MODULE_IP, Qt::Key_Return, true, 0},
+        {"escape on a button", IDC_TOOLS_PING, Qt::Key_Escape, true, 0},
+        {"close box", IDC_TOOLS_PC_IP, Qt::Key_unknown, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingCommandInterpreter r;
+        auto d = test::openDialog<DlgOther>(r);
+        d->GotoDlgCtrl(c.focus);
+        ASSERT_EQ(d->GetFocusId(), c.focus);
+        if (c.key == Qt::Key_unknown)
+            fw::DialogAccess::window(*d)->close();
+        else
+            pressKey(c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        pump(10);
+        EXPECT_EQ(d->IsWindowVisible(), !c.ends);
+        EXPECT_EQ(r.commands().size(), c.commands);
+    }
+}
+
+// An address the guard refuses never reaches the interpreter; the user is
+// told in a Tips box. A real IP-address control cannot produce one, so the
+// dialog here reads its addresses from elsewhere.
+class RefusingDlg : public DlgOther {
+public:
+    using DlgOther::DlgOther;
+    std::wstring bad;
+
+protected:
+    std::wstring ReadAddress(int) const override { return bad; }
+};
+
+TEST_F(ToolsDialogTest, RefusedAddressRunsNothingAndSaysSo)
+{
+    for (const std::wstring bad : {L"1.2.3.4 && calc", L"1.2.3", L"", L"300.1.1.1"}) {
+        RecordingCommandInterpreter r;
+        auto d = test::openDialog<RefusingDlg>(r);
+        d->bad = bad;
+        boxes.boxes.clear();
+        ASSERT_TRUE(test::click(*d, IDC_TOOLS_SET_LOCAL_IP));
+        ASSERT_TRUE(test::click(*d, IDC_TOOLS_PING));
+        EXPECT_TRUE(r.commands().empty());
+        ASSERT_EQ(boxes.boxes.size(), 2u);
+        for (const auto& b : boxes.boxes) {
+            EXPECT_EQ(b.caption, L"Tips");
+            EXPECT_EQ(b.icon, fw::MessageIcon::Exclamation);
+            EXPECT_FALSE(b.text.empty());
+        }
+    }
+}
+
+// A command that takes a while, and does things to the dialog from the UI
+// thread while it runs (the UI thread serves such calls during the wait).
+class SlowInterpreter final : public CommandInterpreter {
+public:
+    std::function<void()> duringRun;
+    std::function<void()> afterPause;
+    RecordingCommandInterpreter rec;
+
+    int run(const Command& command) override
+    {
+        if (duringRun) fw::runOnUiThread(duringRun);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        if (afterPause) fw::runOnUiThread(afterPause);
+        return rec.run(command);
+    }
+};
+
+class PaintCounter : public QObject {
+public:
+    std::atomic<int> paints{0};
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST(ToolsDialogBlocking, InputDuringACommandIsDroppedWhilePaintingGoesOn)
+{
+    test::BoxRecorder boxes;
+    SlowInterpreter slow;
+    auto d = test::openDialog<DlgOther>(slow);
+    QDialog* w = fw::DialogAccess::window(*d);
+    QWidget* firewall = test::widgetOf(*d, IDC_TOOLS_FIREWALL);
+    QWidget* gateway = test::widgetOf(*d, IDC_TOOLS_GATEWAY);
+    PaintCounter counter;
+    w->installEventFilter(&counter);
+    int paintsBefore = 0;
+    int paintsAfter = 0;
+
+    slow.duringRun = [&] {
+        // A click on another button, digits typed into an address, Escape
+        // and Enter: all while the ping runs.
+        QTest::mouseClick(firewall, Qt::LeftButton, Qt::NoModifier, firewall->rect().center());
+        static_cast<fw::IpAddressEdit*>(gateway)->field(0)->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), "77");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        paintsBefore = counter.paints;
+        w->update();
+    };
+    slow.afterPause = [&] { paintsAfter = counter.paints; };
+
+    ASSERT_TRUE(test::click(*d, IDC_TOOLS_PING));
+    pump(100);
+
+    EXPECT_EQ(lines(slow.rec), std::vector<std::string>{"ping 192.168.2.119 -t"});
+    EXPECT_EQ(d->GetDlgItemText(IDC_TOOLS_GATEWAY), L"192.168.2.1");
+    EXPECT_TRUE(d->IsWindowVisible());
+    EXPECT_GT(paintsAfter, paintsBefore) << "the window did not paint while the command ran";
+    w->removeEventFilter(&counter);
+
+    // Once the command has ended the dialog takes input again.
+    slow.duringRun = nullptr;
+    slow.afterPause = nullptr;
+    ASSERT_TRUE(test::click(*d, IDC_TOOLS_FIREWALL));
+    EXPECT_EQ(lines(slow.rec).back(), kFirewallLine);
+}
+
+}  // namespace
+}  // namespace nolt
