@@ -3,6 +3,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/profile_encoding.h"
 #include "platform/profile_text.h"
 
 namespace nolt {
@@ -17,13 +18,14 @@ bool ProfileFile::exists() const {
 std::string ProfileFile::read(std::string_view section, std::string_view key, std::string_view fallback) const {
   const FileContents file = readWholeFile(path_);
   std::string value(fallback);
+  DecodedProfile profile;
   if (file.status == FileStatus::Ok) {
-    if (auto found = profileTextRead(file.bytes, section, key)) value = std::move(*found);
+    profile = decodeProfile(file.bytes);
+    if (auto found = profileTextRead(profile.text, section, key)) value = std::move(*found);
   }
   // The value reaches the caller through a terminated buffer.
   if (const auto nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
-  if (value.size() > kValueBufferChars - 1) value.resize(kValueBufferChars - 1);
-  return value;
+  return cutToUnits(std::move(value), kValueBufferChars - 1, profile.encoding);
 }
 
 FileStatus ProfileFile::write(std::string_view section, std::string_view key, std::string_view value) const {
@@ -40,10 +42,11 @@ FileStatus ProfileFile::writeAll(std::string_view section, std::span<const Profi
   // A file that exists but cannot be read must not be replaced: its other
   // lines would be lost.
   if (file.status != FileStatus::Ok && file.status != FileStatus::NotFound) return file.status;
-  std::string text = file.bytes;
+  const DecodedProfile profile = decodeProfile(file.bytes);
+  std::string text = profile.text;
   for (const ProfileEntry& entry : entries) text = profileTextWrite(text, section, entry.key, entry.value);
-  if (file.status == FileStatus::Ok && text == file.bytes) return FileStatus::Ok;
-  return replaceFileAtomically(path_, text);
+  if (file.status == FileStatus::Ok && text == profile.text) return FileStatus::Ok;
+  return replaceFileAtomically(path_, encodeProfile(text, profile.encoding));
 }
 
 }  // namespace nolt

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/profile_encoding.h"
 #include "platform/temp_folder.h"
 
 namespace nolt {
@@ -14,6 +15,8 @@ namespace {
 using test::readBytes;
 using test::TempFolder;
 using test::writeBytes;
+
+std::string encodeForTest(const std::string& utf8) { return encodeProfile(utf8, ProfileEncoding::Utf16LE); }
 
 TEST(ProfileFile, MissingFileReadsTheFallback) {
   TempFolder folder;
@@ -94,6 +97,34 @@ TEST(ProfileFile, HostileFilesLoadWithoutHarm) {
   EXPECT_EQ(ProfileFile(folder / "Config.ini").read("SaveData", "LinkIP", "NULL"), "5.6.7.8");
   writeBytes(folder / "Config.ini", std::string("[SaveData]\r\nLinkIP=1.2\0junk\r\n", 26));
   EXPECT_EQ(ProfileFile(folder / "Config.ini").read("SaveData", "LinkIP", "NULL"), "1.2");  // a C buffer ends at NUL
+}
+
+// A file saved as UTF-16 (with its byte order mark) stays UTF-16.
+TEST(ProfileFile, Utf16FilesAreReadAndWrittenAsUtf16) {
+  TempFolder folder;
+  const std::string little("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xE9\0\r\0\n\0", 22);
+  writeBytes(folder / "le.ini", little);
+  const ProfileFile le(folder / "le.ini");
+  EXPECT_EQ(le.read("s", "K", "NULL"), "\xC3\xA9");
+  ASSERT_EQ(le.write("S", "j", "1"), FileStatus::Ok);
+  EXPECT_EQ(readBytes(le.path()), little + std::string("j\0=\0" "1\0\r\0\n\0", 10));
+
+  writeBytes(folder / "be.ini", std::string("\xFE\xFF\0[\0S\0]\0\n\0k\0=\xD8\x3D\xDE\x00", 18));
+  const ProfileFile be(folder / "be.ini");
+  EXPECT_EQ(be.read("S", "k", "NULL"), "\xF0\x9F\x98\x80");  // a pair of surrogates
+  ASSERT_EQ(be.write("S", "k", "2"), FileStatus::Ok);
+  EXPECT_EQ(readBytes(be.path()), std::string("\xFE\xFF\0[\0S\0]\0\n\0k\0=\0" "2\0\r\0\n", 20));
+}
+
+TEST(ProfileFile, Utf16ValuesAreCutIn16BitUnits) {
+  TempFolder folder;
+  std::string text = "[S]\r\nk=";
+  for (int i = 0; i < 258; ++i) text += "\xC3\xA9";  // 258 units
+  text += "\xF0\x9F\x98\x80";                       // two units: would be cut in half
+  writeBytes(folder / "u.ini", encodeForTest(text));
+  std::string expected;
+  for (int i = 0; i < 258; ++i) expected += "\xC3\xA9";
+  EXPECT_EQ(ProfileFile(folder / "u.ini").read("S", "k", "NULL"), expected);
 }
 
 }  // namespace

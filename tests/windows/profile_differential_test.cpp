@@ -149,6 +149,8 @@ const std::vector<Scenario>& agreeingScenarios() {
       {"quotes in a written value", "", {put("SaveData", "DNS", "\"q\""), get("SaveData", "DNS")}},
       {"tabs around", "[SaveData]\r\n\tDNS\t=\t2\t\r\n", {get("SaveData", "DNS")}},
       {"NUL inside a value", std::string("[SaveData]\r\nA=1\0B\r\nDNS=2\r\n", 24), {get("SaveData", "DNS"), get("SaveData", "A")}},
+      {"UTF-16 file", std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 22),
+       {get("S", "k"), put("S", "j", "1"), put("S", "k", "2"), get("s", "J")}},
       {"bytes above ASCII", "[SaveData]\r\nA=\xe9\xff\r\n", {get("SaveData", "A"), put("SaveData", "B", "1")}},
   };
   return scenarios;

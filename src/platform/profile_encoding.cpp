@@ -1,0 +1,122 @@
+#include "platform/profile_encoding.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace nolt {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool isHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// Code points of UTF-8 text; a malformed sequence becomes U+FFFD.
+std::vector<char32_t> codePoints(std::string_view utf8) {
+  std::vector<char32_t> points;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    if (length == 0 || i + length > utf8.size()) {
+      points.push_back(kReplacement);
+      ++i;
+      continue;
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    bool valid = true;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      valid = valid && (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3F);
+    }
+    points.push_back(valid ? c : kReplacement);
+    i += valid ? length : 1;
+  }
+  return points;
+}
+
+std::vector<char16_t> utf16Of(std::string_view utf8) {
+  std::vector<char16_t> units;
+  for (char32_t c : codePoints(utf8)) {
+    if (c >= 0x10000) {
+      units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    } else {
+      units.push_back(static_cast<char16_t>(c));
+    }
+  }
+  return units;
+}
+
+std::string utf8Of(const std::vector<char16_t>& units) {
+  std::string out;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (isHighSurrogate(c) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+      c = kReplacement;
+    }
+    appendUtf8(out, c);
+  }
+  return out;
+}
+
+}  // namespace
+
+DecodedProfile decodeProfile(std::string_view bytes) {
+  const bool little = bytes.starts_with("\xFF\xFE");
+  if (!little && !bytes.starts_with("\xFE\xFF")) return {ProfileEncoding::Narrow, std::string(bytes)};
+  std::vector<char16_t> units;
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {  // a lone last byte is dropped
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    units.push_back(static_cast<char16_t>(little ? first | (second << 8) : (first << 8) | second));
+  }
+  return {little ? ProfileEncoding::Utf16LE : ProfileEncoding::Utf16BE, utf8Of(units)};
+}
+
+std::string encodeProfile(std::string_view text, ProfileEncoding encoding) {
+  if (encoding == ProfileEncoding::Narrow) return std::string(text);
+  const bool little = encoding == ProfileEncoding::Utf16LE;
+  std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t unit : utf16Of(text)) {
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    bytes.push_back(little ? low : high);
+    bytes.push_back(little ? high : low);
+  }
+  return bytes;
+}
+
+std::string cutToUnits(std::string value, std::size_t units, ProfileEncoding encoding) {
+  if (encoding == ProfileEncoding::Narrow) {
+    if (value.size() > units) value.resize(units);
+    return value;
+  }
+  std::vector<char16_t> utf16 = utf16Of(value);
+  if (utf16.size() <= units) return value;
+  utf16.resize(units);
+  if (!utf16.empty() && isHighSurrogate(utf16.back())) utf16.pop_back();
+  return utf8Of(utf16);
+}
+
+}  // namespace nolt
