@@ -37,9 +37,12 @@ fi
 
 if has_stage fuzz; then
     echo "== Fuzzing the receive path for 60 s"
-    CC=clang CXX=clang++ configure_build build-fuzz -DNOLT_GUI=OFF -DNOLT_TESTS=OFF -DNOLT_FUZZ=ON
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B build-fuzz -G Ninja -DNOLT_GUI=OFF -DNOLT_TESTS=OFF -DNOLT_FUZZ=ON >/dev/null
+    cmake --build build-fuzz -j "$J" --target fuzz_receive
     mkdir -p build-fuzz/corpus
-    build-fuzz/tests/fuzz/fuzz_receive -max_total_time=60 -print_final_stats=1 build-fuzz/corpus 2>&1 | tail -n 5
+    build-fuzz/tests/fuzz/fuzz_receive -max_total_time=60 -max_len=4096 build-fuzz/corpus >build-fuzz/fuzz.log 2>&1 \
+        || { tail -n 40 build-fuzz/fuzz.log; echo "The fuzzer found a fault."; exit 1; }
+    tail -n 1 build-fuzz/fuzz.log
 fi
 
 if has_stage asan; then
