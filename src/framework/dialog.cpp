@@ -101,14 +101,17 @@ int CDialogEx::DoModal()
 {
     buildWindow();
     d_->result = IDCANCEL;
+    d_->ended = false;
     DialogWindow* w = d_->window.data();
     if (OnInitDialog()) w->focusFirstTabStop();
-    d_->modalRunning = true;
-    QTimer::singleShot(0, w, [this] {
-        if (modalHook()) modalHook()(*this);
-    });
-    w->exec();
-    d_->modalRunning = false;
+    if (!d_->ended) {
+        d_->modalRunning = true;
+        QTimer::singleShot(0, w, [this] {
+            if (modalHook()) modalHook()(*this);
+        });
+        w->exec();
+        d_->modalRunning = false;
+    }
     DestroyWindow();
     return d_->result;
 }
@@ -117,6 +120,7 @@ void CDialogEx::EndDialog(int result)
 {
     onUi([&] {
         d_->result = result;
+        d_->ended = true;
         if (!d_->window) return;
         if (d_->modalRunning)
             d_->window->done(result);

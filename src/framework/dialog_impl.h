@@ -34,6 +34,7 @@ struct CDialogEx::Impl {
     QPointer<QMenu> openMenu;             // the system menu while it is open
     int result = 0;
     bool modalRunning = false;
+    bool ended = false;  // EndDialog was called before the modal run started
     bool resizable = false;
 
     const Control* find(int id) const;

@@ -69,6 +69,12 @@ void runOnUiThread(const std::function<void()>& fn)
     QMetaObject::invokeMethod(QCoreApplication::instance(), [&fn] { fn(); }, Qt::BlockingQueuedConnection);
 }
 
+void processPendingEvents()
+{
+    if (QCoreApplication::instance() && isUiThread())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 bool waitWithInputBlocked(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     if (done()) return true;

@@ -14,6 +14,11 @@ bool isUiThread();
 // themselves, so a worker thread may call them directly.
 void runOnUiThread(const std::function<void()>& fn);
 
+// Serves the events and calls from other threads that are pending now,
+// without waiting and without user input. For waits that must not block a
+// worker thread's window calls, such as stopping that thread.
+void processPendingEvents();
+
 // Keeps the UI thread serving paint events and calls from other threads,
 // while user input (mouse, keys, wheel) is swallowed and never replayed,
 // until done() returns true or the timeout passes. Returns done()'s last value.

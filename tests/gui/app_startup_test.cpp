@@ -14,6 +14,7 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override { test::guiApp(); }
     void TearDown() override { fw::setSocketStartup({}); }
+    test::IsolatedSettings settings;
     test::BoxRecorder boxes;
 };
 

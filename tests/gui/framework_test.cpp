@@ -213,5 +213,24 @@ TEST_F(FrameworkTest, DoModalReturnsTheEndCodeAndCloseCancels)
     EXPECT_EQ(modal.DoModal(), fw::IDCANCEL);
 }
 
+// A dialog that ends itself while it initialises never starts its modal run.
+class SelfEndingDlg : public TestDlg {
+protected:
+    bool OnInitDialog() override
+    {
+        TestDlg::OnInitDialog();
+        EndDialog(5);
+        return true;
+    }
+};
+
+TEST_F(FrameworkTest, EndDialogDuringInitialisationEndsDoModal)
+{
+    SelfEndingDlg modal;
+    test::ModalHook hook([](fw::CDialogEx& d) { d.EndDialog(99); });
+    EXPECT_EQ(modal.DoModal(), 5);
+    EXPECT_EQ(hook.calls, 0);
+}
+
 }  // namespace
 }  // namespace nolt

@@ -12,8 +12,12 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -93,6 +97,32 @@ private:
     std::function<void(fw::CDialogEx&)> onOpen_;
 };
 
+// Points the settings file at a fresh file of its own while it lives, so
+// that tests neither read nor write the user's settings nor each other's.
+class IsolatedSettings {
+public:
+    IsolatedSettings()
+    {
+        static std::atomic<int> counter{0};
+        path_ = std::filesystem::temp_directory_path() /
+                ("nolt-gui-test-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".ini");
+        std::filesystem::remove(path_);
+        setenv("NOLT_PCCLIENT_CONFIG", path_.c_str(), 1);
+    }
+    ~IsolatedSettings()
+    {
+        std::error_code ec;
+        std::filesystem::remove(path_, ec);
+        unsetenv("NOLT_PCCLIENT_CONFIG");
+    }
+    IsolatedSettings(const IsolatedSettings&) = delete;
+    IsolatedSettings& operator=(const IsolatedSettings&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 // Shows a dialog (built, initialised, shown, active) without a modal run.
 template <typename Dlg, typename... Args>
 std::unique_ptr<Dlg> openDialog(Args&&... args)
@@ -163,6 +193,7 @@ template <typename Dlg>
 class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override { dlg = openDialog<Dlg>(); }
+    IsolatedSettings settings;
     BoxRecorder boxes;
     std::unique_ptr<Dlg> dlg;
 };
