@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
 
 #include "framework/ui_thread.h"
 #include "gui/gui_test_support.h"
@@ -224,9 +225,11 @@ public:
 
     int run(const Command& command) override
     {
-        if (duringRun) fw::runOnUiThread(duringRun);
+        // Each hook acts once, so that a command started by leaked input
+        // is recorded rather than acting again.
+        if (auto during = std::exchange(duringRun, nullptr)) fw::runOnUiThread(during);
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        if (afterPause) fw::runOnUiThread(afterPause);
+        if (auto after = std::exchange(afterPause, nullptr)) fw::runOnUiThread(after);
         return rec.run(command);
     }
 };
@@ -258,8 +261,10 @@ TEST(ToolsDialogBlocking, InputDuringACommandIsDroppedWhilePaintingGoesOn)
         // A click on another button, digits typed into an address, Escape
         // and Enter: all while the ping runs.
         QTest::mouseClick(firewall, Qt::LeftButton, Qt::NoModifier, firewall->rect().center());
-        static_cast<fw::IpAddressEdit*>(gateway)->field(0)->setFocus();
-        QTest::keyClicks(QApplication::focusWidget(), "77");
+        QLineEdit* field = static_cast<fw::IpAddressEdit*>(gateway)->field(0);
+        field->setFocus(Qt::MouseFocusReason);
+        field->selectAll();
+        QTest::keyClicks(field, "77");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         paintsBefore = counter.paints;
@@ -276,9 +281,10 @@ TEST(ToolsDialogBlocking, InputDuringACommandIsDroppedWhilePaintingGoesOn)
     EXPECT_GT(paintsAfter, paintsBefore) << "the window did not paint while the command ran";
     w->removeEventFilter(&counter);
 
-    // Once the command has ended the dialog takes input again.
-    slow.duringRun = nullptr;
-    slow.afterPause = nullptr;
+    // Once the command has ended the dialog takes input again, the same
+    // input as above.
+    ASSERT_TRUE(test::setIpText(*d, IDC_TOOLS_GATEWAY, "77.1.1.1"));
+    EXPECT_EQ(d->GetDlgItemText(IDC_TOOLS_GATEWAY), L"77.1.1.1");
     ASSERT_TRUE(test::click(*d, IDC_TOOLS_FIREWALL));
     EXPECT_EQ(lines(slow.rec).back(), kFirewallLine);
 }
