@@ -38,7 +38,6 @@ ReceivedItem FrameReader::takePending(std::size_t length)
 std::vector<ReceivedItem> FrameReader::feed(std::span<const std::uint8_t> bytes, Clock::time_point now)
 {
     std::vector<ReceivedItem> items;
-    if (auto stale = expire(now)) items.push_back(std::move(*stale));
     while (!bytes.empty()) {
         if (pending_.empty() && bytes.front() != kFrameStart) {
             // Unframed text: the rest of the read is one block.

@@ -32,9 +32,11 @@ public:
     // How long the rest of a started frame may take to arrive.
     static constexpr std::chrono::milliseconds kPartialTimeout{200};
 
-    // Takes the bytes of one read that arrived at `now` and returns every
-    // item they complete, in order. A partial frame whose time ran out
-    // before `now` is returned first, as expire() would.
+    // Takes the bytes of one read made at `now` and returns every item they
+    // complete, in order. Bytes in hand always continue a frame in progress:
+    // they may have waited in the socket while the link thread was busy (a
+    // message box, a slow window), so only expire(), called when a wait for
+    // more bytes has run out, ends a partial frame.
     std::vector<ReceivedItem> feed(std::span<const std::uint8_t> bytes, Clock::time_point now);
 
     // When a partial frame has waited kPartialTimeout since its last bytes

@@ -115,7 +115,10 @@ TEST_P(PartialFrame, IsJudgedWithZerosAfterItsTimeout)
     EXPECT_TRUE(out.effects.empty());
     EXPECT_FALSE(reader.expire(t0 + 199ms).has_value());
     EXPECT_EQ(reader.deadline(), t0 + 200ms);
-    // A later read starts afresh: the partial goes first, then the new frame.
+    // Once judged, a later read starts afresh.
+    std::vector<ReceivedItem> stale;
+    if (auto item = reader.expire(t0 + 200ms)) stale.push_back(std::move(*item));
+    test::collect(std::move(stale), out);
     test::collect(reader.feed(hex("AA 21 01 01 01"), t0 + 200ms), out);
     auto expected = GetParam().lines;
     expected.push_back(L"DHCP ON");
@@ -141,6 +144,20 @@ TEST(FrameReader, ARestArrivingInTimeJoinsTheFrame)
     test::collect(reader.feed(hex("01"), t0 + 150ms), out);
     test::collect(reader.feed(hex("01"), t0 + 300ms), out);  // within 200 ms of the last bytes
     EXPECT_EQ(logLines(out), std::vector<std::wstring>{L"Network bandwidth 10m set successfully"});
+}
+
+// The link thread may be busy in a window call for longer than the timeout
+// while the rest of a frame already waits in the socket: bytes in hand are
+// never a reason to cut the frame short, or the reads after it would fall
+// out of step and whole replies be lost.
+TEST(FrameReader, BytesReadLateStillJoinTheFrame)
+{
+    FrameReader reader;
+    const auto t0 = FrameReader::Clock::now();
+    test::StreamOutcome out;
+    test::collect(reader.feed(hex("AA 20 01"), t0), out);
+    test::collect(reader.feed(hex("01 01 AA 21 01 00 00"), t0 + 5s), out);
+    EXPECT_EQ(logLines(out), (std::vector<std::wstring>{L"Network bandwidth 10m set successfully", L"DHCP OFF"}));
 }
 
 }  // namespace
