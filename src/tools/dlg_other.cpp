@@ -50,6 +50,11 @@ std::span<const fw::MessageEntry> DlgOther::GetMessageMap() const
     return kMap;
 }
 
+void DlgOther::OnClose()
+{
+    if (!commandRunning_) fw::CDialogEx::OnClose();
+}
+
 std::wstring DlgOther::ReadAddress(int id) const
 {
     return GetDlgItemText(id);
@@ -58,7 +63,9 @@ std::wstring DlgOther::ReadAddress(int id) const
 void DlgOther::runBlocked(const std::function<bool()>& procedure)
 {
     bool ran = true;
+    commandRunning_ = true;
     fw::runWithInputBlocked([&] { ran = procedure(); });
+    commandRunning_ = false;
     if (!ran) MessageBox(kAddressRefused, kTipsCaption, fw::MessageIcon::Exclamation);
 }
 

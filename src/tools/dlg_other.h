@@ -28,6 +28,9 @@ protected:
     void DoDataExchange(fw::DataExchange& dx) override;
     bool OnInitDialog() override;
     std::span<const fw::MessageEntry> GetMessageMap() const override;
+    // The close box does nothing while a command runs: the dialog ends only
+    // once its command has.
+    void OnClose() override;
 
     void OnBnClickedFirewall();
     void OnBnClickedSetLocalIp();
@@ -42,6 +45,7 @@ private:
     void runBlocked(const std::function<bool()>& procedure);
 
     CommandInterpreter& interpreter_;
+    bool commandRunning_ = false;
     fw::CIPAddressCtrl m_pcAddress;  // 1041
 };
 
