@@ -1,0 +1,85 @@
+// The real dialog under a flood of replies: every one reaches the message
+// log, in order, while the UI thread stays responsive (a timer on it is
+// never late by more than 100 ms).
+#include "gui/gui_test_support.h"
+#include "reply_stream.h"
+#include "sim/server.h"
+#include "soak/dialog_session.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+namespace nolt {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Measures how late a 10 ms timer on the UI thread fires.
+class TimerLateness {
+public:
+    TimerLateness()
+    {
+        timer_.setInterval(kInterval);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const auto now = Clock::now();
+            const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(now - last_) - kIntervalMs;
+            worst_ = std::max(worst_, late);
+            last_ = now;
+            ++ticks_;
+        });
+        last_ = Clock::now();
+        timer_.start();
+    }
+    std::chrono::milliseconds worst() const { return worst_; }
+    int ticks() const { return ticks_; }
+
+private:
+    static constexpr int kInterval = 10;
+    static constexpr std::chrono::milliseconds kIntervalMs{kInterval};
+    QTimer timer_;
+    Clock::time_point last_;
+    std::chrono::milliseconds worst_{0};
+    int ticks_ = 0;
+};
+
+TEST(DialogSoak, HundredThousandRepliesReachTheLogInOrderWhileTheUiStaysResponsive)
+{
+    test::guiApp();
+    constexpr int kReplies = 100000;
+    const test::ReplyStream stream(kReplies);
+    sim::ServerOptions options;
+    options.port = 0;
+    sim::SimServer server(options);
+    ASSERT_TRUE(server.start());
+    test::BoxRecorder boxes;
+    test::DialogSession session(server.port());
+    ASSERT_TRUE(session.hasLog());
+    ASSERT_TRUE(session.connect());
+    ASSERT_TRUE(test::pumpUntil([&] { return server.clientConnected(); }));
+
+    TimerLateness lateness;
+    const auto started = Clock::now();
+    ASSERT_TRUE(server.inject(stream.bytes()));
+    const bool all = session.waitForLines(kReplies + 1, 100s);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    ASSERT_TRUE(all) << session.lines() << " lines after " << took.count() << " ms";
+
+    const std::vector<std::wstring> log = session.logLines();
+    ASSERT_EQ(log.size(), std::size_t{kReplies + 1});
+    EXPECT_EQ(log[0], L"Connection to server succeeded.");
+    for (int i = 0; i < kReplies; ++i)
+        ASSERT_EQ(log[static_cast<std::size_t>(i) + 1], stream.expected()[static_cast<std::size_t>(i)].logLine) << "reply " << i;
+    // The version field shows the last version report of the stream.
+    EXPECT_EQ(session.dialog().GetDlgItemText(res::IDC_VERSION), stream.expected()[kReplies - 5].versionText);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_LE(lateness.worst().count(), 100) << lateness.ticks() << " ticks";
+    std::printf("%d replies in %lld ms; the UI timer was at worst %lld ms late over %d ticks\n", kReplies,
+                static_cast<long long>(took.count()), static_cast<long long>(lateness.worst().count()),
+                lateness.ticks());
+    session.press(res::IDC_DISCONNECT);
+}
+
+}  // namespace
+}  // namespace nolt
