@@ -1,61 +1,19 @@
 #include "platform/profile_encoding.h"
 
-#include <cstdint>
 #include <vector>
+
+#include "platform/utf8.h"
 
 namespace nolt {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 bool isHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-// Code points of UTF-8 text; a malformed sequence becomes U+FFFD.
-std::vector<char32_t> codePoints(std::string_view utf8) {
-  std::vector<char32_t> points;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-    if (length == 0 || i + length > utf8.size()) {
-      points.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    bool valid = true;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      valid = valid && (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3F);
-    }
-    points.push_back(valid ? c : kReplacement);
-    i += valid ? length : 1;
-  }
-  return points;
-}
-
 std::vector<char16_t> utf16Of(std::string_view utf8) {
   std::vector<char16_t> units;
-  for (char32_t c : codePoints(utf8)) {
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const char32_t c = decodeUtf8(utf8, pos);
     if (c >= 0x10000) {
       units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
       units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
@@ -70,11 +28,9 @@ std::string utf8Of(const std::vector<char16_t>& units) {
   std::string out;
   for (std::size_t i = 0; i < units.size(); ++i) {
     char32_t c = units[i];
-    if (isHighSurrogate(c) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
+    // A surrogate without its partner becomes U+FFFD in appendUtf8.
+    if (isHighSurrogate(c) && i + 1 < units.size() && isLowSurrogate(units[i + 1]))
       c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-    } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
-      c = kReplacement;
-    }
     appendUtf8(out, c);
   }
   return out;
