@@ -3,6 +3,7 @@
 #include "app/nolt_pcclient_dlg.h"
 
 #include "app/about_dlg.h"
+#include "framework/ui_thread.h"
 #include "res/resource.h"
 #include "res/strings.h"
 #include "res/templates.h"
@@ -40,7 +41,12 @@ Cnolt_PCClientDlg::Cnolt_PCClientDlg()
 {
 }
 
-Cnolt_PCClientDlg::~Cnolt_PCClientDlg() = default;
+// The link thread may be waiting for the UI thread (a log line, a box), so
+// the UI keeps serving such calls while the thread is stopped and joined.
+Cnolt_PCClientDlg::~Cnolt_PCClientDlg()
+{
+    link_->stop([] { fw::processPendingEvents(); });
+}
 
 std::span<const fw::MessageEntry> Cnolt_PCClientDlg::GetMessageMap() const
 {

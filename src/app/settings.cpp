@@ -2,23 +2,82 @@
 
 #include "app/nolt_pcclient_dlg.h"
 
-namespace nolt {
+#include <array>
+#include <optional>
 
+#include "platform/code_page.h"
+#include "platform/settings_path.h"
+#include "platform/settings_store.h"
+#include "res/resource.h"
+
+namespace nolt {
+namespace {
+
+struct SavedField {
+    SettingKey key;
+    int control;
+};
+
+// The saved fields in the order they are written (and read). The subnet
+// mask is left out on purpose: it starts as 255.255.255.0 every time.
+constexpr std::array<SavedField, kSettingCount> kSaveOrder = {{
+    {SettingKey::LinkIP, res::IDC_LINK_IP},
+    {SettingKey::LinkPort, res::IDC_LINK_PORT},
+    {SettingKey::DstIp, res::IDC_CAMERA_IP},
+    {SettingKey::Gateway, res::IDC_GATEWAY},
+    {SettingKey::DNS, res::IDC_DNS},
+    {SettingKey::UdpDstIp, res::IDC_UDP_DST_IP},
+    {SettingKey::UdpPort, res::IDC_UDP_PORT},
+}};
+
+// The order the loaded texts reach the controls: the DNS field comes last.
+constexpr std::array<SavedField, kSettingCount> kApplyOrder = {{
+    {SettingKey::LinkIP, res::IDC_LINK_IP},
+    {SettingKey::LinkPort, res::IDC_LINK_PORT},
+    {SettingKey::DstIp, res::IDC_CAMERA_IP},
+    {SettingKey::Gateway, res::IDC_GATEWAY},
+    {SettingKey::UdpDstIp, res::IDC_UDP_DST_IP},
+    {SettingKey::UdpPort, res::IDC_UDP_PORT},
+    {SettingKey::DNS, res::IDC_DNS},
+}};
+
+}  // namespace
+
+// Stored values are shown as stored, unchecked; setting a text leaves a
+// control's enabled state alone. A missing file keeps the start texts, and
+// a file whose link address, port or camera address is missing changes
+// nothing at all.
 void Cnolt_PCClientDlg::LoadSettings()
 {
+    const std::optional<SettingsValues> values = SettingsStore(settingsFilePath()).load();
+    if (!values || !shouldApplyLoadedSettings(*values)) return;
+    for (const SavedField& f : kApplyOrder) SetDlgItemText(f.control, fromNarrow((*values)[f.key]));
 }
 
+// A save that fails (no permission, full disk) is not reported and leaves
+// the old file as it was; closing goes on regardless.
 void Cnolt_PCClientDlg::SaveSettings()
 {
+    SettingsValues values;
+    for (const SavedField& f : kSaveOrder) values[f.key] = toNarrow(GetDlgItemText(f.control));
+    (void)SettingsStore(settingsFilePath()).save(values);
 }
 
+// Saves, ends the link and closes the window, which saves once more: the
+// file is written twice with the same values. Nothing is sent or logged.
 void Cnolt_PCClientDlg::OnBnClickedClose()
 {
+    SaveSettings();
+    link_->reset();
     SendClose();
 }
 
+// Every way of closing the window comes here (title bar, Alt+F4, the system
+// menu, the Close button). It saves but does not end the link: the dialog's
+// destruction stops the link thread.
 void Cnolt_PCClientDlg::OnClose()
 {
+    SaveSettings();
     CDialogEx::OnClose();
 }
 
