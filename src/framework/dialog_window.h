@@ -20,6 +20,11 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+#ifdef _WIN32
+    // On Windows the appended items live in the real system menu of the
+    // window; its WM_SYSCOMMAND for them reaches the dialog here.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
 private:
     CDialogEx& owner_;

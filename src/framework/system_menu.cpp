@@ -3,6 +3,10 @@
 #include <QMenu>
 #include <QTimer>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "framework/dialog.h"
 #include "framework/dialog_impl.h"
 #include "framework/dialog_window.h"
@@ -13,6 +17,14 @@ namespace {
 constexpr auto kMinimizeText = L"最小化(&N)";
 constexpr auto kCloseText = L"关闭(&C)\tAlt+F4";
 
+#ifdef _WIN32
+// The window's native system menu, created with the window handle.
+HMENU nativeSystemMenu(DialogWindow* w)
+{
+    return w ? ::GetSystemMenu(reinterpret_cast<HWND>(w->winId()), FALSE) : nullptr;
+}
+#endif
+
 }  // namespace
 
 bool CDialogEx::HasSystemMenu() const
@@ -22,12 +34,23 @@ bool CDialogEx::HasSystemMenu() const
 
 void CDialogEx::AppendSystemMenuSeparator()
 {
-    onUi([&] { d_->sysMenu.push_back({0, {}}); });
+    onUi([&] {
+        d_->sysMenu.push_back({0, {}});
+#ifdef _WIN32
+        if (HMENU menu = nativeSystemMenu(d_->window)) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+#endif
+    });
 }
 
 void CDialogEx::AppendSystemMenuItem(int command, const std::wstring& text)
 {
-    onUi([&] { d_->sysMenu.push_back({command, text}); });
+    onUi([&] {
+        d_->sysMenu.push_back({command, text});
+#ifdef _WIN32
+        if (HMENU menu = nativeSystemMenu(d_->window))
+            ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command), text.c_str());
+#endif
+    });
 }
 
 std::vector<SystemMenuItem> CDialogEx::GetSystemMenuItems() const
@@ -65,5 +88,23 @@ void DialogWindow::openSystemMenu(const QPoint& globalPos)
     owner_.d_->openMenu = menu;
     menu->popup(globalPos);
 }
+
+#ifdef _WIN32
+bool DialogWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    auto* msg = static_cast<MSG*>(message);
+    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND) {
+        const int command = static_cast<int>(msg->wParam & 0xFFF0);
+        for (const SystemMenuItem& item : owner_.d_->sysMenu) {
+            if (item.command != 0 && item.command == command) {
+                owner_.OnSysCommand(command);
+                *result = 0;
+                return true;
+            }
+        }
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
 
 }  // namespace nolt::fw

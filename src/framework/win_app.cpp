@@ -1,5 +1,7 @@
 #include "framework/win_app.h"
 
+#include "platform/socket_layer.h"
+
 namespace nolt::fw {
 namespace {
 
@@ -43,8 +45,9 @@ CWinApp* AfxGetApp()
 
 bool AfxSocketInit()
 {
-    // POSIX sockets need no start-up; a replaced start-up lets tests fail it.
-    return socketStartup() ? socketStartup()() : true;
+    // Winsock must be started once per process (POSIX needs nothing); a
+    // replaced start-up lets tests fail it.
+    return socketStartup() ? socketStartup()() : initSocketLayer();
 }
 
 void setSocketStartup(std::function<bool()> startup)
