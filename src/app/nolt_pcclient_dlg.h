@@ -58,12 +58,6 @@ protected:
     void OnBnClickedStatusQuery();
     void OnBnClickedVersionQuery();
     bool SendCommandFrame(std::span<const std::uint8_t> frame);
-    // The guard of the command procedure: true when connected, otherwise the
-    // handler's not-connected warning ("Tips", exclamation icon) and false.
-    bool RequireConnection(const wchar_t* notConnectedText);
-    // The not-connected warning; each command handler uses one fixed form.
-    static constexpr const wchar_t* kConnectFirstFullwidth = L"Operation failed, please connect first！";
-    static constexpr const wchar_t* kConnectFirst = L"Operation failed, please connect first!";
     // IP and network settings (commands/ip_network.cpp).
     void OnBnClickedSaveIp();
     void OnBnClickedBandwidth10M();

@@ -1,31 +1,27 @@
-// Status and version queries of the main dialog, and the command procedure
-// every command button follows: the connected guard, then one send.
+// Status and version queries of the main dialog, and the frame sender every
+// command uses. Each press is the command procedure: the connected guard,
+// then one send; the answer is not awaited, the link thread reports it.
 
 #include "app/nolt_pcclient_dlg.h"
 #include "commands/command_frames.h"
+#include "commands/command_ui.h"
 
 namespace nolt {
 
 void Cnolt_PCClientDlg::OnBnClickedStatusQuery()
 {
-    if (!RequireConnection(kConnectFirstFullwidth)) return;
+    if (!connectedOrWarn(*this, kNotConnectedFullwidth)) return;
     SendCommandFrame(statusQueryFrame());
 }
 
 void Cnolt_PCClientDlg::OnBnClickedVersionQuery()
 {
-    if (!RequireConnection(kConnectFirst)) return;
+    if (!connectedOrWarn(*this, kNotConnectedAscii)) return;
     SendCommandFrame(versionQueryFrame());
 }
 
-bool Cnolt_PCClientDlg::RequireConnection(const wchar_t* notConnectedText)
-{
-    if (IsConnected()) return true;
-    messageBox(notConnectedText, BoxIcon::Exclamation);
-    return false;
-}
-
-// The answer is not awaited: the link thread reports it when it comes.
+// One send; a failure logs "Operation failed, please check the connection"
+// and leaves the connected flag to the link thread.
 bool Cnolt_PCClientDlg::SendCommandFrame(std::span<const std::uint8_t> frame)
 {
     return link_->sendCommandFrame(frame);
