@@ -2,14 +2,16 @@
 # Builds the tool and the module simulator, starts the simulator on 127.0.0.1
 # on a free port, and opens the tool with a settings file that points at it:
 # press Connect, then "Current State of Camera".
+#   NOLT_DEMO_BUILD=dir    build directory (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 . scripts/lib.sh
 
 need_packages "${BUILD_PACKAGES[@]}"
-cmake -S "$ROOT" -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(jobs)" --target nolt-pcclient nolt-sim
+BUILD=${NOLT_DEMO_BUILD:-$ROOT/build}
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD" -j "$(jobs)" --target nolt-pcclient nolt-sim
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
     echo "No display found: run this from a desktop session (or under Xvfb with DISPLAY set)." >&2
@@ -18,7 +20,7 @@ fi
 
 DEMO_DIR=$(mktemp -d /tmp/nolt-demo.XXXXXX)
 SIM_LOG=$DEMO_DIR/sim.log
-build/nolt-sim --bind 127.0.0.1 --port 0 >"$SIM_LOG" 2>&1 &
+"$BUILD/nolt-sim" --bind 127.0.0.1 --port 0 >"$SIM_LOG" 2>&1 &
 SIM_PID=$!
 trap 'kill $SIM_PID 2>/dev/null || true; wait $SIM_PID 2>/dev/null || true' EXIT
 
@@ -35,4 +37,4 @@ printf '[SaveData]\r\nLinkIP=127.0.0.1\r\nLinkPort=%s\r\nDstIp=192.168.2.119\r\n
 
 echo "Module simulator on 127.0.0.1:$PORT (its frames: $SIM_LOG)"
 echo "Settings file: $NOLT_PCCLIENT_CONFIG"
-build/nolt-pcclient
+"$BUILD/nolt-pcclient"
