@@ -15,7 +15,7 @@ namespace nolt::bench {
 // figure, and the goal it is held against (empty when there is none).
 inline void printRow(const std::string& what, const std::string& figure, const std::string& goal = {})
 {
-    std::printf("| %-58s | %22s | %-16s |\n", what.c_str(), figure.c_str(), goal.c_str());
+    std::printf("| %-66s | %22s | %-16s |\n", what.c_str(), figure.c_str(), goal.c_str());
     std::fflush(stdout);
 }
 
