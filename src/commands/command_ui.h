@@ -8,15 +8,13 @@
 #include "app/nolt_pcclient_dlg.h"
 #include "commands/command_texts.h"
 #include "commands/stream_rules.h"
-#include "framework/message_box.h"
 
 namespace nolt {
 
 // A "Tips" box owned by the main dialog.
-inline void showTips(Cnolt_PCClientDlg& dlg, std::wstring_view text,
-                     fw::MessageIcon icon = fw::MessageIcon::Exclamation)
+inline void showTips(Cnolt_PCClientDlg& dlg, std::wstring_view text, BoxIcon icon = BoxIcon::Exclamation)
 {
-    dlg.MessageBox(std::wstring(text), std::wstring(kTipsCaption), icon);
+    dlg.messageBox(std::wstring(text), icon);
 }
 
 // True when connected; otherwise shows the handler's not-connected box.

@@ -46,7 +46,7 @@ void Cnolt_PCClientDlg::OnBnClickedMainStreamSend()
         m_mainRecord.GetCurSel()};
     const auto frame = mainStreamFrame(selection);
     if (!frame) {
-        showTips(*this, kSelectSomething, fw::MessageIcon::None);
+        showTips(*this, kSelectSomething, BoxIcon::None);
         return;
     }
     SendCommandFrame(*frame);

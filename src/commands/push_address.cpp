@@ -2,7 +2,6 @@
 // push address and opens the push-address dialog with the answer.
 
 #include "app/nolt_pcclient_dlg.h"
-#include "commands/command_texts.h"
 #include "commands/dlg_other2.h"
 #include "commands/push_address_text.h"
 #include "framework/ui_thread.h"
@@ -26,10 +25,11 @@ constexpr std::chrono::milliseconds kAnswerWait{3000};
 void Cnolt_PCClientDlg::OnBnClickedUploadAddr()
 {
     const auto request = link_->beginTextRequest();
+    // One send, whose failure is logged as any command's; with no link open
+    // there is nothing to wait for.
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(kPushAddressRequest.data());
-    if (link_->sendRaw(std::span(bytes, kPushAddressRequest.size())) < 0) {
+    if (!SendCommandFrame(std::span(bytes, kPushAddressRequest.size()))) {
         request->cancel();
-        AppendLog(std::wstring(kSendFailedLine));
         return;
     }
     fw::waitWithInputBlocked([&request] { return request->ready(); }, kAnswerWait);

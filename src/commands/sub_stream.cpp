@@ -31,7 +31,7 @@ void Cnolt_PCClientDlg::OnBnClickedSubStreamSend()
                                     m_subFrameRate.GetCurSel(), m_subPacket.GetCurSel()};
     const auto frame = subStreamFrame(selection);
     if (!frame) {
-        showTips(*this, kSelectSomething, fw::MessageIcon::None);
+        showTips(*this, kSelectSomething, BoxIcon::None);
         return;
     }
     SendCommandFrame(*frame);
