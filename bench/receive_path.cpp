@@ -36,68 +36,44 @@ Bytes replyStream()
     return stream;
 }
 
-// Where each frame of the stream ends, so that reads can follow frame edges.
-std::vector<std::size_t> frameEnds(const Bytes& stream)
-{
-    std::vector<std::size_t> ends;
-    for (std::size_t at = 0; at < stream.size(); at += kFrameOverhead + stream[at + 2]) ends.push_back(at + kFrameOverhead + stream[at + 2]);
-    return ends;
-}
+// How the link's reads cut the stream.
+enum class ReadShape {
+    WholeFrames,  // each read one whole frame
+    SingleBytes,  // each read one byte
+    FullReads,    // reads of the link's full read size (256 bytes): many
+                  // frames per read, most reads ending inside one
+};
 
-// Feeds one read and handles every item it completes; returns the frames.
-std::size_t receive(FrameReader& reader, std::span<const std::uint8_t> read, FrameReader::Clock::time_point now)
+std::vector<std::span<const std::uint8_t>> readsOf(const Bytes& stream, ReadShape shape)
 {
-    std::size_t frames = 0;
-    for (const ReceivedItem& item : reader.feed(read, now)) {
-        if (item.kind != ReceivedItem::Kind::Frame) continue;
-        auto effects = handleReply(item.frame);
-        benchmark::DoNotOptimize(effects.data());
-        ++frames;
+    std::vector<std::span<const std::uint8_t>> reads;
+    for (std::size_t at = 0; at < stream.size();) {
+        std::size_t count = 1;
+        if (shape == ReadShape::WholeFrames) count = kFrameOverhead + stream[at + 2];
+        if (shape == ReadShape::FullReads) count = std::min(kReceiveBufferSize, stream.size() - at);
+        reads.push_back(std::span(stream).subspan(at, count));
+        at += count;
     }
-    return frames;
+    return reads;
 }
 
-void wholeFrames(benchmark::State& state)
+// Feeds every read to a fresh reader and handles every item it completes,
+// as the link thread does.
+void receiveStream(benchmark::State& state, ReadShape shape)
 {
     const Bytes stream = replyStream();
-    const std::vector<std::size_t> ends = frameEnds(stream);
+    const auto reads = readsOf(stream, shape);
     const auto now = FrameReader::Clock::now();
     std::size_t frames = 0;
     for (auto _ : state) {
         FrameReader reader;
-        std::size_t begin = 0;
-        for (std::size_t end : ends) {
-            frames += receive(reader, std::span(stream).subspan(begin, end - begin), now);
-            begin = end;
-        }
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(frames));
-}
-
-void oneByteReads(benchmark::State& state)
-{
-    const Bytes stream = replyStream();
-    const auto now = FrameReader::Clock::now();
-    std::size_t frames = 0;
-    for (auto _ : state) {
-        FrameReader reader;
-        for (std::size_t at = 0; at < stream.size(); ++at) frames += receive(reader, std::span(stream).subspan(at, 1), now);
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(frames));
-}
-
-// Reads of the link's full read size (256 bytes), so that most reads carry
-// many frames and most end inside one.
-void fullReads(benchmark::State& state)
-{
-    const Bytes stream = replyStream();
-    const auto now = FrameReader::Clock::now();
-    std::size_t frames = 0;
-    for (auto _ : state) {
-        FrameReader reader;
-        for (std::size_t at = 0; at < stream.size(); at += kReceiveBufferSize) {
-            const std::size_t count = std::min(kReceiveBufferSize, stream.size() - at);
-            frames += receive(reader, std::span(stream).subspan(at, count), now);
+        for (const auto& read : reads) {
+            for (const ReceivedItem& item : reader.feed(read, now)) {
+                if (item.kind != ReceivedItem::Kind::Frame) continue;
+                auto effects = handleReply(item.frame);
+                benchmark::DoNotOptimize(effects.data());
+                ++frames;
+            }
         }
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(frames));
@@ -123,9 +99,9 @@ public:
 
 void runReceivePath(int& argc, char** argv)
 {
-    benchmark::RegisterBenchmark("whole", wholeFrames)->MinTime(1.0);
-    benchmark::RegisterBenchmark("bytes", oneByteReads)->MinTime(1.0);
-    benchmark::RegisterBenchmark("full", fullReads)->MinTime(1.0);
+    benchmark::RegisterBenchmark("whole", receiveStream, ReadShape::WholeFrames)->MinTime(1.0);
+    benchmark::RegisterBenchmark("bytes", receiveStream, ReadShape::SingleBytes)->MinTime(1.0);
+    benchmark::RegisterBenchmark("full", receiveStream, ReadShape::FullReads)->MinTime(1.0);
     benchmark::Initialize(&argc, argv);
     RateCollector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
