@@ -1,10 +1,14 @@
 #include "framework/ui_thread.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
+#include <QWindow>
 
 #include <atomic>
 #include <thread>
@@ -47,9 +51,29 @@ bool isUserInput(QEvent::Type t)
 // nothing the user did during the wait takes effect afterwards.
 class InputBlocker : public QObject {
 public:
-    InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
+    InputBlocker() : modalAtStart_(QApplication::activeModalWidget())
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
     ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* e) override { return isUserInput(e->type()); }
+    bool eventFilter(QObject* target, QEvent* e) override
+    {
+        return isUserInput(e->type()) && !inModalOpenedDuringWait(target);
+    }
+
+private:
+    // A modal window opened during the wait, such as a message box another
+    // thread asked for, takes input as usual: otherwise nobody could close
+    // it, and the wait, which runs it, could never end.
+    bool inModalOpenedDuringWait(QObject* target) const
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == modalAtStart_) return false;
+        if (auto* window = qobject_cast<QWindow*>(target)) return window == modal->windowHandle();
+        return target->isWidgetType() && static_cast<QWidget*>(target)->window() == modal;
+    }
+
+    QPointer<QWidget> modalAtStart_;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "commands_fixture.h"
 
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "app/nolt_pcclient_app.h"
@@ -136,6 +137,32 @@ TEST_F(PushAddressTest, SilentModuleEndsTheWaitWhileRepliesAreStillHandled)
     EXPECT_FALSE(dlg->IsDlgButtonChecked(IDC_BANDWIDTH_100M));
     expectUsable(module);
     EXPECT_EQ(module.received(), (std::vector<std::string>{hexOf("get_addrrtmp"), k10M}));
+}
+
+// A reply that brings a box while the request waits: the user can close
+// that box (only the main dialog's input is held back), and the wait ends.
+TEST_F(PushAddressTest, BoxArrivingDuringTheWaitCanBeClosed)
+{
+    sim::Faults faults;
+    faults.silentOnAddressRequest = true;
+    RecordingModule module(faults);
+    connectTo(module);
+    fw::setMessageBoxSink({});  // a real box
+    bool closedByUser = false;
+    QTimer::singleShot(200, [&] { module.server().inject(buildFrame(code::kMainStream, Bytes{5, 2, 2, 1, 1, 1, 1})); });
+    QTimer::singleShot(1000, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            QTest::keyClick(box, Qt::Key_Return);
+        closedByUser = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) == nullptr;
+    });
+    // Should the box still be there, it is closed here so the test ends.
+    QTimer::singleShot(6000, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->done(0);
+    });
+    const qint64 took = pressUploadAddr();
+    EXPECT_TRUE(closedByUser);
+    EXPECT_LT(took, 4500);
+    EXPECT_NE(log().find(L"Code setting succeeded, please power on again."), std::wstring::npos);
 }
 
 TEST_F(PushAddressTest, WithoutALinkTheRequestEndsAtOnce)
