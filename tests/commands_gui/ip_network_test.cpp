@@ -18,6 +18,15 @@ constexpr auto kDefaultsFrame =
 constexpr auto kUdpFrame = "AA 04 16 C0 A8 05 03 59 DB C0 A8 02 77 C0 A8 02 01 00 00 00 00 FF FF FF 00 ED";
 constexpr auto k10M = "AA 20 01 01 01";
 
+// The module takes the settings without answering, so that every box the
+// test sees comes from the checks, not from a reply.
+sim::Faults silent()
+{
+    sim::Faults f;
+    f.silent = true;
+    return f;
+}
+
 class IpNetworkTest : public CommandsTest {
 protected:
     void SetUp() override
@@ -25,7 +34,7 @@ protected:
         CommandsTest::SetUp();
         connectTo(module);
     }
-    RecordingModule module;
+    RecordingModule module{silent()};
 };
 
 TEST_F(IpNetworkTest, StartTextsAreSentWithTheFillerUnlessUdpBareFlowIsChosen)
