@@ -32,6 +32,13 @@ double percentile(std::vector<double> v, double p)
 
 bool idleCpu()
 {
+    // The scripted tool saves its settings when it closes: into a file of its own.
+    const auto settings = std::filesystem::temp_directory_path() / ("nolt-measure-" + std::to_string(::getpid()) + ".ini");
+    setenv("NOLT_PCCLIENT_CONFIG", settings.c_str(), 1);
+    struct Remove {
+        std::filesystem::path path;
+        ~Remove() { std::filesystem::remove(path); }
+    } remove{settings};
     RawPeer module;
     int out[2];
     if (::pipe(out) != 0) return false;

@@ -53,7 +53,6 @@ protected:
 TEST_F(SettingsTest, FirstRunCloseWritesTheStartTextsTwice)
 {
     open();
-    std::vector<std::string> written;
     ASSERT_TRUE(click(*dlg, res::IDC_CLOSE));
     EXPECT_EQ(dlg->saves, 2) << "the Close button saves, then the window close saves again";
     EXPECT_EQ(readFile(settingsFile()), kFirstRunFile);
@@ -158,6 +157,21 @@ TEST_F(SettingsTest, AStartAppliesTheFileByTheNullRule)
         dlg.reset();
         EXPECT_EQ(readFile(settingsFile()), c.file) << "a start never writes";
     }
+}
+
+// "null" is applied as text; the address control cannot show it, stays
+// blank, reads 0.0.0.0, and Connect refuses that with its usual box.
+TEST_F(SettingsTest, ALinkAddressThatIsNoAddressShowsBlankAndConnectRefusesIt)
+{
+    writeFile(settingsFile(), "[SaveData]\r\nLinkIP=null\r\nLinkPort=4000\r\nDstIp=10.1.2.4\r\n");
+    open();
+    auto* ip = qobject_cast<fw::IpAddressEdit*>(widgetOf(*dlg, res::IDC_LINK_IP));
+    ASSERT_NE(ip, nullptr);
+    EXPECT_TRUE(ip->isBlank());
+    ASSERT_TRUE(click(*dlg, res::IDC_CONNECT));
+    ASSERT_TRUE(pumpUntil([&] { return !boxes.boxes.empty(); }));
+    EXPECT_EQ(boxes.boxes[0].text, kBadInput);
+    EXPECT_TRUE(linkIdle());
 }
 
 TEST_F(SettingsTest, ASaveKeepsEveryOtherLine)
