@@ -56,6 +56,13 @@ protected:
         EXPECT_TRUE(click(*dlg, IDC_UPLOAD_ADDR));
         return t.elapsed();
     }
+    // A module with these faults, connected.
+    RecordingModule& connectModule(sim::Faults faults = {})
+    {
+        module_ = std::make_unique<RecordingModule>(faults);
+        connectTo(*module_);
+        return *module_;
+    }
     // The tool still works: a frame sent now reaches the module.
     void expectUsable(RecordingModule& module)
     {
@@ -64,6 +71,10 @@ protected:
         ASSERT_TRUE(module.waitReceived(before + 1));
         EXPECT_EQ(module.received().back(), k10M);
     }
+
+    std::unique_ptr<RecordingModule> module_;
+    // Counts the push-address dialogs that open, and cancels each.
+    ModalHook opened{[](fw::CDialogEx& d) { d.EndDialog(fw::IDCANCEL); }};
 };
 
 TEST_F(PushAddressTest, AnswerIsShownOnceThenTheBarePrefix)
@@ -86,28 +97,22 @@ TEST_F(PushAddressTest, AnswerIsShownOnceThenTheBarePrefix)
 
 TEST_F(PushAddressTest, UpperCasePrefixOpensNothing)
 {
-    sim::Faults faults;
-    faults.upperCasePrefix = true;
-    RecordingModule module(faults);
-    connectTo(module);
-    ModalHook hook([](fw::CDialogEx& d) { d.EndDialog(fw::IDCANCEL); });
+    RecordingModule& module = connectModule({.upperCasePrefix = true});
     // The answer comes and is refused: there is nothing left to wait for.
     EXPECT_LT(pressUploadAddr(), 2000);
-    EXPECT_EQ(hook.calls, 0);
+    EXPECT_EQ(opened.calls, 0);
     EXPECT_TRUE(boxes.boxes.empty());
     expectUsable(module);
 }
 
 TEST_F(PushAddressTest, AnswerStartingAFrameOpensNothing)
 {
-    RecordingModule module;
+    RecordingModule& module = connectModule();
     module.server().modifyState([](sim::ModuleState& s) { s.pushAddress = "\xAArtmp://10.0.0.2/x"; });
-    connectTo(module);
-    ModalHook hook([](fw::CDialogEx& d) { d.EndDialog(fw::IDCANCEL); });
     const qint64 took = pressUploadAddr();
     EXPECT_GE(took, 2700);  // the wait ran its course (its timer may be 5 % early)
     EXPECT_LT(took, 4500);
-    EXPECT_EQ(hook.calls, 0);
+    EXPECT_EQ(opened.calls, 0);
     expectUsable(module);
 }
 
@@ -115,12 +120,7 @@ TEST_F(PushAddressTest, AnswerStartingAFrameOpensNothing)
 // replies, and the user's clicks are swallowed, not replayed afterwards.
 TEST_F(PushAddressTest, SilentModuleEndsTheWaitWhileRepliesAreStillHandled)
 {
-    sim::Faults faults;
-    faults.silentOnAddressRequest = true;
-    RecordingModule module(faults);
-    connectTo(module);
-    ModalHook hook([](fw::CDialogEx& d) { d.EndDialog(fw::IDCANCEL); });
-
+    RecordingModule& module = connectModule({.silentOnAddressRequest = true});
     std::wstring logDuringWait;
     QTimer::singleShot(300, [&] {
         module.server().inject(buildFrame(code::kStatus, sim::statusPayload(module.server().state())));
@@ -131,7 +131,7 @@ TEST_F(PushAddressTest, SilentModuleEndsTheWaitWhileRepliesAreStillHandled)
 
     EXPECT_GE(took, 2700);  // the wait ran its course (its timer may be 5 % early)
     EXPECT_LT(took, 4500);
-    EXPECT_EQ(hook.calls, 0);
+    EXPECT_EQ(opened.calls, 0);
     EXPECT_NE(logDuringWait.find(L"Get current movement status successfully"), std::wstring::npos);
     EXPECT_EQ(dlg->GetDlgItemText(IDC_DEST_IMG_SIZE), L"1920x1080");
     EXPECT_FALSE(dlg->IsDlgButtonChecked(IDC_BANDWIDTH_100M));
@@ -143,10 +143,7 @@ TEST_F(PushAddressTest, SilentModuleEndsTheWaitWhileRepliesAreStillHandled)
 // that box (only the main dialog's input is held back), and the wait ends.
 TEST_F(PushAddressTest, BoxArrivingDuringTheWaitCanBeClosed)
 {
-    sim::Faults faults;
-    faults.silentOnAddressRequest = true;
-    RecordingModule module(faults);
-    connectTo(module);
+    RecordingModule& module = connectModule({.silentOnAddressRequest = true});
     fw::setMessageBoxSink({});  // a real box
     bool closedByUser = false;
     QTimer::singleShot(200, [&] { module.server().inject(buildFrame(code::kMainStream, Bytes{5, 2, 2, 1, 1, 1, 1})); });
@@ -167,10 +164,9 @@ TEST_F(PushAddressTest, BoxArrivingDuringTheWaitCanBeClosed)
 
 TEST_F(PushAddressTest, WithoutALinkTheRequestEndsAtOnce)
 {
-    ModalHook hook([](fw::CDialogEx& d) { d.EndDialog(fw::IDCANCEL); });
     EXPECT_LT(pressUploadAddr(), 1000);
     EXPECT_EQ(log(), L"Operation failed, please check the connection\r\n");
-    EXPECT_EQ(hook.calls, 0);
+    EXPECT_EQ(opened.calls, 0);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
