@@ -51,7 +51,9 @@ TEST_F(StreamSendTest, NewResolutionIsAcknowledgedAndShowsInTheNextStatus)
     const std::wstring ok = L"Code setting succeeded, please power on again.";
     ASSERT_TRUE(logHas(ok));
     EXPECT_EQ(module.received().at(0), "AA 02 07 05 01 02 02 02 02 02 10");
-    EXPECT_EQ(boxTexts().back(), ok);  // after the warning that 30 frames + RTSP + by frame drew
+    // The box follows the log line; before it came the warning that
+    // 30 frames + RTSP + by frame drew.
+    EXPECT_TRUE(pumpUntil([&] { return boxTexts().back() == ok; }));
 
     ASSERT_TRUE(click(*dlg, IDC_STATUS_QUERY));
     ASSERT_TRUE(logHas(L"Get current movement status successfully"));
