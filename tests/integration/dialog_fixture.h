@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
+
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -92,9 +94,18 @@ protected:
         const auto lines = log();
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
-    bool waitForLine(const std::wstring& line, int ms = 3000)
+    // Generous limits: they cost nothing when things work, and sanitizer
+    // builds on a loaded machine are slow.
+    static bool waitUntil(const std::function<bool()>& cond, int ms = 10000) { return pumpUntil(cond, ms); }
+    bool waitForLine(const std::wstring& line, int ms = 10000)
     {
-        return pumpUntil([&] { return logHas(line); }, ms);
+        return waitUntil([&] { return logHas(line); }, ms);
+    }
+    // Lines in the log, counted without copying its text.
+    int logLineCount() const
+    {
+        auto* box = qobject_cast<QPlainTextEdit*>(widgetOf(*dlg, res::IDC_LOG));
+        return box ? box->blockCount() - 1 : -1;
     }
 
     // Types the address and port, presses Connect (with the mouse).
@@ -108,12 +119,12 @@ protected:
     void connectTo(std::uint16_t port)
     {
         pressConnect(L"127.0.0.1", std::to_wstring(port));
-        ASSERT_TRUE(pumpUntil([&] { return dlg->IsConnected(); })) << "no connection";
+        ASSERT_TRUE(waitUntil([&] { return dlg->IsConnected(); })) << "no connection";
         ASSERT_TRUE(waitForLine(kConnected));
     }
     bool linkIdle()
     {
-        return pumpUntil([&] { return !dlg->link_->threadRunning(); });
+        return waitUntil([&] { return !dlg->link_->threadRunning(); });
     }
 
     // A port on 127.0.0.1 where nobody listens.

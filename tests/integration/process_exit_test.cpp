@@ -62,7 +62,7 @@ TEST_F(ProcessExitTest, ClosingWithAConnectionOpenExitsCleanlyWithinASecond)
     EXPECT_EQ(run.output, "closing\n");
     EXPECT_LT(run.sinceClosing, std::chrono::seconds(1));
     EXPECT_TRUE(module.accepted());
-    EXPECT_TRUE(pumpUntil([&] { return module.peerClosed(0); }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return module.peerClosed(0); }));
     // The window-close path saved the settings the tool was using.
     EXPECT_TRUE(std::filesystem::exists(settingsFile()));
 }

@@ -66,10 +66,10 @@ TEST_F(SettingsTest, CloseWithAConnectionOpenEndsItWithoutALine)
     RawPeer module;
     open();
     connectTo(module.port());
-    ASSERT_TRUE(pumpUntil([&] { return module.accepted(); }));
+    ASSERT_TRUE(waitUntil([&] { return module.accepted(); }));
     dlg->SetDlgItemText(res::IDC_DNS, L"8.8.4.4");
     ASSERT_TRUE(click(*dlg, res::IDC_CLOSE));
-    EXPECT_TRUE(pumpUntil([&] { return module.peerClosed(0); }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return module.peerClosed(0); }));
     EXPECT_FALSE(dlg->IsConnected());
     EXPECT_TRUE(linkIdle());
     EXPECT_TRUE(module.read(100).empty()) << "closing sends nothing";
@@ -169,7 +169,7 @@ TEST_F(SettingsTest, ALinkAddressThatIsNoAddressShowsBlankAndConnectRefusesIt)
     ASSERT_NE(ip, nullptr);
     EXPECT_TRUE(ip->isBlank());
     ASSERT_TRUE(click(*dlg, res::IDC_CONNECT));
-    ASSERT_TRUE(pumpUntil([&] { return !boxes.boxes.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !boxes.boxes.empty(); }));
     EXPECT_EQ(boxes.boxes[0].text, kBadInput);
     EXPECT_TRUE(linkIdle());
 }
