@@ -99,8 +99,8 @@ bool runIdleCpu(int seconds)
         return false;
     }
     const std::string span = " over " + std::to_string(seconds) + " s";
-    printRow("CPU of an idle connected link" + span, format("%.4f s", *ours),
-             format("< %.2f s (1 %%)", seconds / 100.0));
+    printRow("CPU of an idle connected link" + span, format("%.0f us", *ours * 1e6),
+             format("< %.0f ms (1 %%)", seconds * 10.0));
     printRow("CPU of the 100 us select() loop" + span, format("%.3f s", *reference));
     // A link that used no measurable CPU at all is reported against one
     // microsecond, so the ratio stays a lower bound.
