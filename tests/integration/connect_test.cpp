@@ -184,13 +184,16 @@ TEST_F(ConnectTest, DestroyingTheDialogEndsALinkQuickly)
     const std::uint16_t pendingPort = fullListener();
     ASSERT_NE(pendingPort, 0);
     for (const std::uint16_t port : {module.port(), pendingPort}) {
-        open();
-        pressConnect(L"127.0.0.1", std::to_wstring(port));
-        ASSERT_TRUE(waitUntil([&] { return enabled(res::IDC_DISCONNECT); }));
+        // The dialog itself, not the tests' subclass: its own destructor stops the link.
+        auto plain = openDialog<Cnolt_PCClientDlg>();
+        plain->SetDlgItemText(res::IDC_LINK_IP, L"127.0.0.1");
+        plain->SetDlgItemText(res::IDC_LINK_PORT, std::to_wstring(port));
+        ASSERT_TRUE(click(*plain, res::IDC_CONNECT));
+        ASSERT_TRUE(waitUntil([&] { return plain->IsControlEnabled(res::IDC_DISCONNECT); }));
         pump(100);
-        ASSERT_TRUE(dlg->link_->threadRunning());
+        ASSERT_FALSE(plain->IsControlEnabled(res::IDC_CONNECT)) << "the link has ended too early";
         const auto start = std::chrono::steady_clock::now();
-        dlg.reset();
+        plain.reset();
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
         EXPECT_TRUE(boxes.boxes.empty()) << "a stopped link shows nothing";
         module.close();

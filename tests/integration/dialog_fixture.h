@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/nolt_pcclient_dlg.h"
+#include "framework/ui_thread.h"
 #include "gui/gui_test_support.h"
 #include "platform/tcp_listener.h"
 #include "platform/tcp_socket.h"
@@ -35,6 +36,10 @@ class TestDialog : public Cnolt_PCClientDlg {
 public:
     using Cnolt_PCClientDlg::link_;
     int saves = 0;
+
+    // The link thread calls the dialog's virtual functions, so a class
+    // derived from the dialog stops it before its own destruction begins.
+    ~TestDialog() override { link_->stop([] { fw::processPendingEvents(); }); }
 
 protected:
     void SaveSettings() override
