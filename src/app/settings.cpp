@@ -18,9 +18,9 @@ struct SavedField {
     int control;
 };
 
-// The saved fields in the order they are written (and read). The subnet
+// The saved fields in the order they are written and read. The subnet
 // mask is left out on purpose: it starts as 255.255.255.0 every time.
-constexpr std::array<SavedField, kSettingCount> kSaveOrder = {{
+constexpr std::array<SavedField, kSettingCount> kSavedFields = {{
     {SettingKey::LinkIP, res::IDC_LINK_IP},
     {SettingKey::LinkPort, res::IDC_LINK_PORT},
     {SettingKey::DstIp, res::IDC_CAMERA_IP},
@@ -28,17 +28,6 @@ constexpr std::array<SavedField, kSettingCount> kSaveOrder = {{
     {SettingKey::DNS, res::IDC_DNS},
     {SettingKey::UdpDstIp, res::IDC_UDP_DST_IP},
     {SettingKey::UdpPort, res::IDC_UDP_PORT},
-}};
-
-// The order the loaded texts reach the controls: the DNS field comes last.
-constexpr std::array<SavedField, kSettingCount> kApplyOrder = {{
-    {SettingKey::LinkIP, res::IDC_LINK_IP},
-    {SettingKey::LinkPort, res::IDC_LINK_PORT},
-    {SettingKey::DstIp, res::IDC_CAMERA_IP},
-    {SettingKey::Gateway, res::IDC_GATEWAY},
-    {SettingKey::UdpDstIp, res::IDC_UDP_DST_IP},
-    {SettingKey::UdpPort, res::IDC_UDP_PORT},
-    {SettingKey::DNS, res::IDC_DNS},
 }};
 
 }  // namespace
@@ -51,7 +40,10 @@ void Cnolt_PCClientDlg::LoadSettings()
 {
     const std::optional<SettingsValues> values = SettingsStore(settingsFilePath()).load();
     if (!values || !shouldApplyLoadedSettings(*values)) return;
-    for (const SavedField& f : kApplyOrder) SetDlgItemText(f.control, fromNarrow((*values)[f.key]));
+    // In file order, except that the DNS field is set last.
+    for (const SavedField& f : kSavedFields)
+        if (f.key != SettingKey::DNS) SetDlgItemText(f.control, fromNarrow((*values)[f.key]));
+    SetDlgItemText(res::IDC_DNS, fromNarrow((*values)[SettingKey::DNS]));
 }
 
 // A save that fails (no permission, full disk) is not reported and leaves
@@ -59,7 +51,7 @@ void Cnolt_PCClientDlg::LoadSettings()
 void Cnolt_PCClientDlg::SaveSettings()
 {
     SettingsValues values;
-    for (const SavedField& f : kSaveOrder) values[f.key] = toNarrow(GetDlgItemText(f.control));
+    for (const SavedField& f : kSavedFields) values[f.key] = toNarrow(GetDlgItemText(f.control));
     (void)SettingsStore(settingsFilePath()).save(values);
 }
 

@@ -6,18 +6,15 @@
 //     integration_measure [replies]        (default 2000)
 #include <QApplication>
 
+#include "close_child_run.h"
 #include "raw_peer.h"
 #include "soak/dialog_session.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace nolt::test {
 namespace {
@@ -40,27 +37,9 @@ bool idleCpu()
         ~Remove() { std::filesystem::remove(path); }
     } remove{settings};
     RawPeer module;
-    int out[2];
-    if (::pipe(out) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string exe = NOLT_CLOSE_CHILD, mode = "idle", port = std::to_string(module.port());
-    char* argv[] = {exe.data(), mode.data(), port.data(), nullptr};
-    pid_t child = -1;
-    const bool spawned = posix_spawn(&child, exe.c_str(), &actions, nullptr, argv, environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    std::string text;
-    char chunk[256];
-    for (ssize_t n; spawned && (n = ::read(out[0], chunk, sizeof chunk)) > 0;) {
-        text.append(chunk, static_cast<std::size_t>(n));
-        module.accepted();
-    }
-    ::close(out[0]);
-    int status = 0;
-    if (!spawned || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
+    const CloseChildRun run = runCloseChild("idle", module.port(), [&](const std::string&) { module.accepted(); });
+    if (!run.exitedNormally || run.exitCode != 0) return false;
+    const std::string& text = run.output;
     double cpu = 0;
     int over = 0;
     if (std::sscanf(text.c_str(), "idle cpu %lf ms over %d ms", &cpu, &over) != 2 || over <= 0) return false;

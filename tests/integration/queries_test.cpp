@@ -28,7 +28,18 @@ protected:
         connectTo(module.port());
         ASSERT_TRUE(waitUntil([&] { return module.accepted(); }));
     }
+    // Opens the dialog connected to the simulator.
+    void connectSim()
+    {
+        sim::ServerOptions options;
+        options.port = 0;
+        simulator = std::make_unique<sim::SimServer>(options);
+        ASSERT_TRUE(simulator->start());
+        open();
+        connectTo(simulator->port());
+    }
     RawPeer module;
+    std::unique_ptr<sim::SimServer> simulator;
 };
 
 TEST_F(QueriesTest, QueriesWhileNotConnectedWarnAndSendNothing)
@@ -76,15 +87,10 @@ const StatusCase kStatusCases[] = {
 
 TEST_F(QueriesTest, StatusRoundTripFillsTheSelfTestFields)
 {
-    sim::ServerOptions options;
-    options.port = 0;
-    sim::SimServer sim(options);
-    ASSERT_TRUE(sim.start());
-    open();
-    connectTo(sim.port());
+    connectSim();
     for (const StatusCase& c : kStatusCases) {
         SCOPED_TRACE(c.payload);
-        sim.modifyState([&](sim::ModuleState& s) { s.statusOverride = hex(c.payload); });
+        simulator->modifyState([&](sim::ModuleState& s) { s.statusOverride = hex(c.payload); });
         const std::size_t before = log().size();
         ASSERT_TRUE(click(*dlg, res::IDC_STATUS_QUERY));
         ASSERT_TRUE(waitUntil([&] { return log().size() == before + 1; }));
@@ -99,16 +105,11 @@ TEST_F(QueriesTest, StatusRoundTripFillsTheSelfTestFields)
 
 TEST_F(QueriesTest, VersionRoundTripShowsTheSignedNumber)
 {
-    sim::ServerOptions options;
-    options.port = 0;
-    sim::SimServer sim(options);
-    ASSERT_TRUE(sim.start());
-    open();
-    connectTo(sim.port());
+    connectSim();
     const std::pair<std::int32_t, const wchar_t*> versions[] = {
         {258, L"258"}, {std::numeric_limits<std::int32_t>::min(), L"-2147483648"}, {7, L"7"}};
     for (const auto& [version, shown] : versions) {
-        sim.modifyState([&](sim::ModuleState& s) { s.version = version; });
+        simulator->modifyState([&](sim::ModuleState& s) { s.version = version; });
         const std::size_t before = log().size();
         ASSERT_TRUE(click(*dlg, res::IDC_VERSION_QUERY));
         ASSERT_TRUE(waitUntil([&] { return log().size() == before + 1; }));
