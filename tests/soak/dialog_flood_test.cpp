@@ -2,6 +2,7 @@
 // log, in order, while the UI thread stays responsive (a timer on it is
 // never late by more than 100 ms).
 #include "gui/gui_test_support.h"
+#include "process_counts.h"
 #include "reply_stream.h"
 #include "sim/server.h"
 #include "soak/dialog_session.h"
@@ -80,7 +81,7 @@ TEST(DialogSoak, ReplyFloodReachesTheLogInOrderWhileTheUiStaysResponsive)
     ASSERT_TRUE(all) << session.lines() << " lines after " << took.count() << " ms";
 
     const std::vector<std::wstring> log = session.logLines();
-    ASSERT_EQ(log.size(), std::size_t{kReplies + 1});
+    ASSERT_EQ(log.size(), static_cast<std::size_t>(kReplies) + 1);
     EXPECT_EQ(log[0], L"Connection to server succeeded.");
     for (int i = 0; i < kReplies; ++i)
         ASSERT_EQ(log[static_cast<std::size_t>(i) + 1], stream.expected()[static_cast<std::size_t>(i)].logLine) << "reply " << i;
@@ -92,6 +93,52 @@ TEST(DialogSoak, ReplyFloodReachesTheLogInOrderWhileTheUiStaysResponsive)
                 static_cast<long long>(took.count()), static_cast<long long>(lateness.worst().count()),
                 lateness.ticks());
     session.press(res::IDC_DISCONNECT);
+}
+
+std::string lastLine(const test::DialogSession& session)
+{
+    const auto log = session.logLines();
+    std::string line;
+    if (!log.empty())
+        for (wchar_t c : log.back()) line += c < 0x80 ? static_cast<char>(c) : '?';
+    return line;
+}
+
+// Connect and Disconnect pressed a thousand times in the real dialog: each
+// connection shows its line, each Disconnect brings the buttons back, and
+// afterwards the process holds no more descriptors or threads than after
+// the first round (which lets the toolkit make what it makes once).
+TEST(DialogSoak, ThousandConnectDisconnectPressesLeaveNoDescriptorOrThread)
+{
+    test::guiApp();
+    sim::ServerOptions options;
+    options.port = 0;
+    sim::SimServer server(options);
+    ASSERT_TRUE(server.start());
+    test::BoxRecorder boxes;
+    test::DialogSession session(server.port());
+    auto& dlg = session.dialog();
+    const auto cycle = [&](int i) {
+        ASSERT_TRUE(session.connect()) << "cycle " << i << ", last line: " << lastLine(session);
+        ASSERT_TRUE(dlg.IsConnected()) << "cycle " << i;
+        session.press(res::IDC_DISCONNECT);
+        ASSERT_TRUE(test::pumpUntil([&] { return !dlg.IsConnected() && dlg.IsControlEnabled(res::IDC_CONNECT); }))
+            << "cycle " << i;
+        ASSERT_FALSE(dlg.IsControlEnabled(res::IDC_DISCONNECT)) << "cycle " << i;
+    };
+    cycle(0);
+    ASSERT_TRUE(test::pumpUntil([&] { return !server.clientConnected(); }));
+    const int descriptors = test::openDescriptors();
+    const int threads = test::runningThreads();
+    constexpr int kCycles = 1000;
+    for (int i = 1; i <= kCycles && !HasFatalFailure(); ++i) cycle(i);
+    ASSERT_TRUE(test::pumpUntil([&] { return server.connectionsAccepted() == kCycles + 1 && !server.clientConnected(); }));
+    // The link thread of the last connection may still be on its way out.
+    EXPECT_TRUE(test::pumpUntil([&] { return test::runningThreads() == threads; })) << test::runningThreads() << " threads, "
+                                                                                    << threads << " before";
+    EXPECT_EQ(test::openDescriptors(), descriptors);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(session.logLines(), std::vector<std::wstring>{L"Connection to server succeeded."});
 }
 
 }  // namespace

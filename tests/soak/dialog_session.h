@@ -68,16 +68,24 @@ public:
         return lines_ >= count;
     }
 
-    // Presses Connect and waits for the connection's line.
+    // Presses Connect and waits until the dialog is connected and its log
+    // shows the connection's line. Right after Disconnect the previous link
+    // thread may still be on its way out, and a press meanwhile does
+    // nothing (one link thread at a time), so Connect is pressed again
+    // every 10 ms, as a user would; a press while a connect runs is ignored.
     bool connect()
     {
-        dialog_.SendNotification(res::IDC_CONNECT, fw::Notify::Click);
         const auto until = Clock::now() + std::chrono::seconds(5);
-        while (Clock::now() < until) {
-            if (!logLines().empty() && logLines().back() == L"Connection to server succeeded.") return true;
-            waitForLines(lines_ + 1, std::chrono::milliseconds(100));
+        auto pressAt = Clock::now();
+        while (!dialog_.IsConnected() && Clock::now() < until) {
+            if (Clock::now() >= pressAt) {
+                dialog_.SendNotification(res::IDC_CONNECT, fw::Notify::Click);
+                pressAt = Clock::now() + std::chrono::milliseconds(10);
+            }
+            waitForLines(lines_ + 1, std::chrono::milliseconds(5));
         }
-        return false;
+        const auto log = logLines();
+        return dialog_.IsConnected() && !log.empty() && log.back() == L"Connection to server succeeded.";
     }
 
     void press(int id) { dialog_.SendNotification(id, fw::Notify::Click); }
