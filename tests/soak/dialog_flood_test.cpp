@@ -19,6 +19,14 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+// A well-behaved simulated module on a port the system picks.
+sim::ServerOptions onFreePort()
+{
+    sim::ServerOptions options;
+    options.port = 0;
+    return options;
+}
+
 // Measures how late a 10 ms timer on the UI thread fires.
 class TimerLateness {
 public:
@@ -63,9 +71,7 @@ TEST(DialogSoak, ReplyFloodReachesTheLogInOrderWhileTheUiStaysResponsive)
     test::guiApp();
     const int kReplies = dialogReplies();
     const test::ReplyStream stream(kReplies);
-    sim::ServerOptions options;
-    options.port = 0;
-    sim::SimServer server(options);
+    sim::SimServer server(onFreePort());
     ASSERT_TRUE(server.start());
     test::BoxRecorder boxes;
     test::DialogSession session(server.port());
@@ -111,9 +117,7 @@ std::string lastLine(const test::DialogSession& session)
 TEST(DialogSoak, ThousandConnectDisconnectPressesLeaveNoDescriptorOrThread)
 {
     test::guiApp();
-    sim::ServerOptions options;
-    options.port = 0;
-    sim::SimServer server(options);
+    sim::SimServer server(onFreePort());
     ASSERT_TRUE(server.start());
     test::BoxRecorder boxes;
     test::DialogSession session(server.port());
