@@ -90,6 +90,9 @@ QWidget* makeWidget(const ControlTemplate& t, QWidget* parent)
     case ControlKind::PushButton:
     case ControlKind::DefPushButton: {
         auto* b = new WrapButton(qs(t.text), (t.style & kMultiLine) != 0, parent);
+        // Only the template's default button looks like one; Qt would
+        // otherwise dress the first button of the dialog as the default.
+        b->setAutoDefault(false);
         b->setDefault(t.kind == ControlKind::DefPushButton);
         return b;
     }

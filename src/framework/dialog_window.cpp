@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QShortcut>
 
@@ -25,8 +26,12 @@ void DialogWindow::keyPressEvent(QKeyEvent* e)
 {
     const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     if (plain && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
-        // A focused push button handles Enter itself; elsewhere Enter means
+        // A focused push button is pressed by Enter; elsewhere Enter means
         // the default button, which is OK unless the template names another.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+            return;
+        }
         int defId = IDOK;
         for (const ControlTemplate& c : owner_.Template().controls)
             if (c.kind == ControlKind::DefPushButton) defId = c.id;

@@ -3,6 +3,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include <algorithm>
+
 namespace nolt::fw {
 
 WrapButton::WrapButton(const QString& text, bool wrap, QWidget* parent)
@@ -22,6 +24,19 @@ void WrapButton::paintEvent(QPaintEvent*)
     QRect r = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
     if (isDown()) r.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &opt, this),
                               style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &opt, this));
+    // A one-line caption that the style's margins would cut gets the whole
+    // face of the button, and, where the substitute font is wider than the
+    // face the template was laid out for, a slightly smaller size.
+    if (!wrap_ && fontMetrics().horizontalAdvance(caption) > r.width()) {
+        r.setLeft(rect().left() + 2);
+        r.setRight(rect().right() - 2);
+        const int needed = fontMetrics().horizontalAdvance(caption);
+        if (needed > r.width()) {
+            QFont f = font();
+            f.setPointSizeF(std::max(f.pointSizeF() * r.width() / needed, f.pointSizeF() * 0.75));
+            p.setFont(f);
+        }
+    }
     const int flags = Qt::AlignCenter | Qt::TextShowMnemonic | (wrap_ ? Qt::TextWordWrap : 0);
     p.drawItemText(r, flags, opt.palette, isEnabled(), caption, QPalette::ButtonText);
 }
