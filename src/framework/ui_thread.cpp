@@ -11,6 +11,9 @@
 #include <QWindow>
 
 #include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 namespace nolt::fw {
@@ -90,7 +93,29 @@ void runOnUiThread(const std::function<void()>& fn)
         fn();
         return;
     }
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+    // The hand-off is made with the standard library's lock rather than
+    // Qt's blocking connection, so that ThreadSanitizer sees the call ordered
+    // after everything the caller did, and the caller after the call.
+    struct HandOff {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool done = false;
+    };
+    auto handOff = std::make_shared<HandOff>();
+    std::unique_lock lock(handOff->mutex);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [handOff, &fn] {
+            { std::lock_guard acquire(handOff->mutex); }
+            fn();
+            {
+                std::lock_guard release(handOff->mutex);
+                handOff->done = true;
+            }
+            handOff->cv.notify_one();
+        },
+        Qt::QueuedConnection);
+    handOff->cv.wait(lock, [&] { return handOff->done; });
 }
 
 void processPendingEvents()
