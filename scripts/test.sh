@@ -55,5 +55,5 @@ fi
 if has_stage main; then
     echo "== Every test"
     configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    ctest --test-dir build --output-on-failure -j "$J"
+    ctest --test-dir build --output-on-failure --no-label-summary -j "$J"
 fi
