@@ -1,59 +1,28 @@
 #include "platform/tcp_listener.h"
 
 #include <cstring>
+#include <string>
 #include <utility>
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <cerrno>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
+#include "platform/socket_layer.h"
+#include "platform/socket_native.h"
 
 namespace nolt {
 
 namespace {
 
-#ifdef _WIN32
-using Raw = SOCKET;
-constexpr int kSendFlags = 0;
-
-// Winsock counts its start-ups, so starting it once more here is harmless
-// even when the rest of the program has started it already.
-void ensureSocketsStarted()
-{
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    (void)started;
-}
+using Raw = native::Handle;
+using native::interrupted;
+using native::kSendFlags;
 
 std::string lastSocketError()
 {
-    return "socket error " + std::to_string(WSAGetLastError());
-}
-
-void closeRaw(Raw s) { closesocket(s); }
-
-bool interrupted() { return false; }
+#ifdef _WIN32
+    return "socket error " + std::to_string(::WSAGetLastError());
 #else
-using Raw = int;
-constexpr int kSendFlags = MSG_NOSIGNAL;
-
-void ensureSocketsStarted() {}
-
-std::string lastSocketError() { return std::strerror(errno); }
-
-void closeRaw(Raw s) { ::close(s); }
-
-bool interrupted() { return errno == EINTR; }
+    return std::strerror(errno);
 #endif
+}
 
 Raw raw(NativeSocket h) { return static_cast<Raw>(h); }
 
@@ -78,7 +47,7 @@ int waitReadable(NativeSocket h, int timeoutMs)
 void closeHandle(NativeSocket& h)
 {
     if (h == kNoSocket) return;
-    closeRaw(raw(h));
+    native::closeHandle(raw(h));
     h = kNoSocket;
 }
 
@@ -156,11 +125,11 @@ TcpListener& TcpListener::operator=(TcpListener&& other) noexcept
 std::optional<TcpListener> TcpListener::open(const std::string& address, std::uint16_t port,
                                              int backlog, std::string* error)
 {
-    ensureSocketsStarted();
     auto fail = [error](const std::string& why) -> std::optional<TcpListener> {
         if (error) *error = why;
         return std::nullopt;
     };
+    if (!initSocketLayer()) return fail("the socket library cannot be started");
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
@@ -169,10 +138,8 @@ std::optional<TcpListener> TcpListener::open(const std::string& address, std::ui
 
     TcpListener listener;
     const Raw s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-#ifdef _WIN32
-    if (s == INVALID_SOCKET) return fail("cannot create socket: " + lastSocketError());
-#else
-    if (s < 0) return fail(std::string("cannot create socket: ") + lastSocketError());
+    if (s == native::kInvalid) return fail("cannot create socket: " + lastSocketError());
+#ifndef _WIN32
     // A restarted simulator must be able to take its port back at once.
     const int on = 1;
     ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -194,11 +161,7 @@ std::optional<TcpConnection> TcpListener::accept(int timeoutMs)
 {
     if (!isOpen() || waitReadable(handle_, timeoutMs) <= 0) return std::nullopt;
     const Raw c = ::accept(raw(handle_), nullptr, nullptr);
-#ifdef _WIN32
-    if (c == INVALID_SOCKET) return std::nullopt;
-#else
-    if (c < 0) return std::nullopt;
-#endif
+    if (c == native::kInvalid) return std::nullopt;
     return TcpConnection(static_cast<NativeSocket>(c));
 }
 
