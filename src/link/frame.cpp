@@ -1,24 +1,14 @@
 #include "link/frame.h"
 
+#include "link/protocol_names.h"
+
 #include <stdexcept>
 
 namespace nolt {
 
 bool isKnownReplyCode(std::uint8_t c)
 {
-    switch (c) {
-    case code::kStatus:
-    case code::kMainStream:
-    case code::kIpSettings:
-    case code::kVersion:
-    case code::kInfoStorage:
-    case code::kSubStream:
-    case code::kBandwidth:
-    case code::kDhcp:
-        return true;
-    default:
-        return false;
-    }
+    return !replyName(c).empty();
 }
 
 std::uint8_t checksum(std::span<const std::uint8_t> payload)
