@@ -144,7 +144,8 @@ TEST(SimServer, LogsEveryFrameInHex)
     EXPECT_EQ(c.read(8).size(), 8u);
     server.stop();
     const std::vector<std::string> expected{"listening on 127.0.0.1:" + std::to_string(server.port()),
-                                            "client connected", "<- AA 05 01 01 01", "-> AA 05 04 00 00 00 07 07"};
+                                            "client connected", "<- AA 05 01 01 01  Version query",
+                                            "-> AA 05 04 00 00 00 07 07  Version report"};
     EXPECT_EQ(lines, expected);
 }
 
