@@ -1,0 +1,312 @@
+#!/usr/bin/env python3
+"""Records a session of the tool's commands with four simulated modules on
+127.0.0.1 (tcpdump on the loopback interface), has tshark decode it with the
+nolt dissector, and checks every decoded frame: direction, code, name,
+length, checksum status and the payload fields, and how the frames lay in
+the TCP segments (coalesced replies in one segment, split replies
+reassembled from several).
+
+Exit code 77 (skipped) when tshark or tcpdump is missing or the user may not
+capture; anything else that goes wrong fails.
+
+Standard library only."""
+
+import argparse
+import json
+import os
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+SKIP = 77
+
+
+def skip(why):
+    print("SKIPPED: " + why)
+    sys.exit(SKIP)
+
+
+def fail(why):
+    print("FAILED: " + why)
+    sys.exit(1)
+
+
+def read_line(stream, timeout, what):
+    ready, _, _ = select.select([stream], [], [], timeout)
+    if not ready:
+        fail("no %s within %d s" % (what, timeout))
+    return stream.readline()
+
+
+# ---- the session and what the dissector must make of it -------------------
+
+def frame(direction, name, code, length, checksum="1", **fields):
+    pdu = {"nolt.direction": direction, "nolt.name": name, "nolt.code": code,
+           "nolt.length": length, "nolt.checksum.status": checksum}
+    pdu.update({"nolt." + k.replace("__", "."): str(v) for k, v in fields.items()})
+    return pdu
+
+
+def text(direction, name, value):
+    return {"nolt.direction": direction, "nolt.name": name, "nolt.text": value}
+
+
+def status(direction, output, inp, src, dest, **sizes):
+    return frame(direction, "Status report", 0x01, 10, status__output_freq=output,
+                 status__input_freq=inp, status__src_size=src, status__dest_size=dest, **sizes)
+
+
+def lists(prefix, names, values):
+    return {prefix + "__" + n: v for n, v in zip(names, values)}
+
+
+MAIN = ["bit_rate", "resolution", "push_mode", "encoder", "frame_rate", "packet", "record"]
+SUB = MAIN[:6]
+MAIN_SENT = lists("main", MAIN, ["4M", "1080P", "RTSP", "H264", "25 frame", "By Slice", "MP4"])
+SUB_SENT = lists("sub", SUB, ["8M", "1920*1080", "RTMP  to network", "H265", "30 frame", "By Frame"])
+SUB_OFF = lists("sub", SUB, ["none"] * 6)
+IP_UDP = dict(ip__udp_target=1, ip__udp_address="127.0.0.9", ip__udp_port=23003, ip__address="127.0.0.2",
+              ip__gateway="127.0.0.1", ip__dns="0.0.0.0", ip__mask="255.0.0.0")
+IP_FILLER = dict(ip__udp_target=0, ip__udp_address="0.0.0.14", ip__udp_port=0, ip__address="127.0.0.3",
+                 ip__gateway="127.0.0.1", ip__dns="127.0.0.53", ip__mask="255.255.0.0")
+C, R = "command", "reply"
+
+NORMAL = [
+    frame(C, "Status query", 0x01, 1),
+    status(R, 25, 25, "1920x1080", "1920x1080", status__src_width=1920, status__src_height=1080),
+    frame(C, "Version query", 0x05, 1),
+    frame(R, "Version report", 0x05, 4, version=7),
+    frame(C, "Main stream settings", 0x02, 7, **MAIN_SENT),
+    frame(R, "Main stream settings result", 0x02, 7, **MAIN_SENT),
+    frame(C, "Sub stream settings", 0x10, 6, **SUB_SENT),
+    frame(R, "Sub stream settings result", 0x10, 6, **SUB_SENT),
+    frame(C, "IP settings", 0x04, 22, **IP_UDP),
+    frame(R, "IP settings result", 0x04, 22, **IP_UDP),
+    frame(C, "IP settings", 0x04, 22, **IP_FILLER),
+    frame(R, "IP settings result", 0x04, 22, **IP_FILLER),
+    frame(C, "Network bandwidth", 0x20, 1, bandwidth=1),
+    frame(R, "Network bandwidth result", 0x20, 1, bandwidth=1),
+    frame(C, "DHCP switch", 0x21, 1, dhcp=1),
+    frame(R, "DHCP switch result", 0x21, 1, dhcp=1),
+    frame(C, "Status query", 0x01, 1, checksum="0"),
+    frame(R, "Status report", 0x01, 1, checksum="0"),
+    text(C, "Address request", "get_addrrtmp"),
+    text(R, "Address answer", "rtmp://127.0.0.1/live/stream"),
+    text(C, "Address upload", "rtmp://127.0.0.1/live/cam2"),
+    text(C, "Address request", "get_addrrtmp"),
+    text(R, "Address answer", "rtmp://127.0.0.1/live/cam2"),
+    frame(C, "Sub stream settings", 0x10, 6, **SUB_OFF),
+    frame(R, "Sub stream settings result", 0x10, 6, **SUB_OFF),
+]
+ODD_STATUS = status(R, 25, 50, "1920x1080", "1280x720", status__dest_width=1280, status__dest_height=720)
+COALESCE = [
+    frame(C, "Status query", 0x01, 1),
+    ODD_STATUS, ODD_STATUS, ODD_STATUS,
+    frame(C, "Version query", 0x05, 1),
+    frame(C, "DHCP switch", 0x21, 1, dhcp=0),
+    frame(R, "Version report", 0x05, 4, version=258),
+    frame(R, "DHCP switch result", 0x21, 1, dhcp=0),
+]
+NEGATIVE_STATUS = status(R, -56, -1, "-200x100", "0", status__src_width=-200, status__src_height=100,
+                         status__dest_width=0, status__dest_height=720)
+SPLIT = [
+    frame(C, "Version query", 0x05, 1),
+    frame(R, "Version report", 0x05, 4, version=-2147483648),
+    frame(R, "Version report", 0x05, 4, version=-2147483648),
+    frame(C, "Status query", 0x01, 1),
+    NEGATIVE_STATUS, NEGATIVE_STATUS,
+]
+# The module speaks first; the heuristic must still tell the sides apart.
+INFO = [
+    frame(R, "Information storage result", 0x06, 0),
+    frame(C, "Status query", 0x01, 1),
+    status(R, 25, 25, "1920x1080", "1920x1080"),
+]
+# Module bytes on the split connection: 2 x 8 and 2 x 14, in pieces of 5.
+SPLIT_PIECES = 4 + 6
+
+
+# ---- reading tshark's JSON -------------------------------------------------
+
+def flatten(node, out):
+    """Every leaf under node, by field name (subtrees and expert items too)."""
+    for key, value in node.items():
+        if isinstance(value, dict):
+            flatten(value, out)
+        elif isinstance(value, list):
+            for v in value:
+                if isinstance(v, dict):
+                    flatten(v, out)
+            out.setdefault(key, value)
+        else:
+            out[key] = value
+    return out
+
+
+def as_list(value):
+    return value if isinstance(value, list) else [value]
+
+
+def decoded_units(packets):
+    """(frame number, tcp layer, layers, flattened nolt unit) for every unit."""
+    units = []
+    for packet in packets:
+        layers = packet["_source"]["layers"]
+        for tree in as_list(layers.get("nolt", [])):
+            units.append((int(layers["frame"]["frame.number"]), layers["tcp"], layers, flatten(tree, {})))
+    return units
+
+
+def tshark(args):
+    run = subprocess.run(["tshark"] + args, capture_output=True, text=True, timeout=60)
+    if run.returncode != 0:
+        fail("tshark %s: %s" % (" ".join(args), run.stderr.strip()))
+    if "Lua" in run.stderr or "lua" in run.stderr:
+        fail("the dissector did not load cleanly:\n" + run.stderr)
+    return run.stdout
+
+
+def compare(label, got, want, errors):
+    for key, value in want.items():
+        have = got.get(key)
+        if key == "nolt.code" or key == "nolt.length":
+            have = int(have, 0) if have is not None else None
+        if have != value:
+            errors.append("%s: %s is %r, expected %r" % (label, key, have, value))
+    bad = got.get("nolt.checksum.status") == "0"
+    if "nolt.checksum.status" in want and bad != ("nolt.checksum.bad" in got):
+        errors.append("%s: the bad-checksum warning does not match the checksum status" % label)
+
+
+def check_units(units, ports, errors, expected):
+    by_port = {port: [] for port in ports.values()}
+    for number, tcp, layers, unit in units:
+        port = int(tcp["tcp.srcport"]) if int(tcp["tcp.srcport"]) in by_port else int(tcp["tcp.dstport"])
+        if port not in by_port:
+            errors.append("frame %d: a nolt unit on an unexpected port %d" % (number, port))
+            continue
+        by_port[port].append((number, layers, unit))
+    for role, port in ports.items():
+        got, want = by_port[port], expected[role]
+        if len(got) != len(want):
+            errors.append("%s: %d units decoded, expected %d: %s"
+                          % (role, len(got), len(want), [u.get("nolt.name") for _, _, u in got]))
+        for i, ((number, _, unit), w) in enumerate(zip(got, want)):
+            compare("%s unit %d (frame %d)" % (role, i + 1, number), unit, w, errors)
+    return by_port
+
+
+def check_segments(packets, by_port, ports, errors):
+    """The faults must show at the TCP level, and the dissector must see through them."""
+    coalesce = [number for number, _, _ in by_port[ports["coalesce"]]]
+    # Status query | 3 reports | version query + DHCP | version report + DHCP result.
+    groups = [coalesce.count(n) for n in sorted(set(coalesce), key=coalesce.index)]
+    if groups != [1, 3, 2, 2]:
+        errors.append("coalesce: units per segment are %s, expected [1, 3, 2, 2]" % groups)
+
+    split_port = ports["split"]
+    pieces = []
+    for packet in packets:
+        tcp = packet["_source"]["layers"]["tcp"]
+        if int(tcp["tcp.srcport"]) == split_port and int(tcp["tcp.len"]) > 0:
+            pieces.append(int(tcp["tcp.len"]))
+    if len(pieces) != SPLIT_PIECES or max(pieces) > 5:
+        errors.append("split: the module's segments are %s bytes, expected %d pieces of at most 5"
+                      % (pieces, SPLIT_PIECES))
+    for number, layers, unit in by_port[split_port]:
+        if unit.get("nolt.direction") != "reply":
+            continue
+        segments = layers.get("tcp.segments", {})
+        count = int(segments.get("tcp.segment.count", "1")) if isinstance(segments, dict) else 1
+        if count < 2:
+            errors.append("split: the %s in frame %d is not reassembled from segments"
+                          % (unit.get("nolt.name"), number))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--session", required=True)
+    parser.add_argument("--plugin", required=True)
+    parser.add_argument("--work", required=True)
+    args = parser.parse_args()
+
+    for tool in ("tshark", "tcpdump"):
+        if shutil.which(tool) is None:
+            skip("%s is not installed (scripts/test.sh installs it from Debian)" % tool)
+    os.makedirs(args.work, exist_ok=True)
+    pcap = os.path.join(args.work, "session.pcap")
+    if os.path.exists(pcap):
+        os.remove(pcap)
+
+    session = subprocess.Popen([args.session], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    dump = None
+    try:
+        line = read_line(session.stdout, 10, "ports from the session").split()
+        if len(line) != 5 or line[0] != "ports":
+            fail("the session printed %r" % line)
+        ports = dict(zip(["normal", "coalesce", "split", "info"], map(int, line[1:])))
+        capture_filter = "tcp and (%s)" % " or ".join("port %d" % p for p in ports.values())
+        # A small snapshot length: in immediate mode every slot of the
+        # capture ring is snapshot-sized, and the default fits only a few
+        # packets, so a burst of replies overflowed it.
+        dump = subprocess.Popen(["tcpdump", "-i", "lo", "-U", "--immediate-mode", "-s", "512", "-B", "4096",
+                                 "-n", "-w", pcap,
+                                 capture_filter], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        started = read_line(dump.stderr, 10, "word from tcpdump")
+        if "listening on" not in started:
+            dump.wait(5)
+            skip("tcpdump cannot capture on lo here: " + started.strip())
+        session.stdin.write("go\n")
+        session.stdin.flush()
+        done = read_line(session.stdout, 30, "end of the session").strip()
+        if done != "done" or session.wait(10) != 0:
+            fail("the session did not complete (%r)" % done)
+        time.sleep(0.3)  # the last acknowledgements
+    finally:
+        if dump is not None and dump.poll() is None:
+            dump.send_signal(signal.SIGINT)
+            dump.wait(10)
+            stats = " ".join(dump.stderr.read().split())
+            print("tcpdump: " + stats)
+            if " 0 packets dropped by kernel" not in " " + stats:
+                fail("the capture lost packets: " + stats)
+        if session.poll() is None:
+            session.kill()
+            session.wait()
+
+    plugin = "lua_script:" + args.plugin
+    prefs = tshark(["-G", "currentprefs", "-X", plugin])
+    if "#nolt.tcp_port: 2000" not in prefs.splitlines():
+        fail("the dissector's port preference does not default to 2000")
+
+    errors = []
+    expected = {"normal": NORMAL, "coalesce": COALESCE, "split": SPLIT, "info": INFO}
+    # First with the normal module's port as the preference; then with the
+    # default, so that the heuristic has to find every connection.
+    for how, extra in (("by port", ["-o", "nolt.tcp_port:%d" % ports["normal"]]), ("by heuristic", [])):
+        packets = json.loads(tshark(["-r", pcap, "-X", plugin, "-T", "json", "--no-duplicate-keys"] + extra))
+        before = len(errors)
+        by_port = check_units(decoded_units(packets), ports, errors, expected)
+        check_segments(packets, by_port, ports, errors)
+        errors[before:] = ["%s: %s" % (how, e) for e in errors[before:]]
+        print("%s: %d packets, %d units decoded" % (how, len(packets), sum(len(v) for v in by_port.values())))
+
+    # A capture that starts with the module's first reply: the heuristic must
+    # still see which side is the module.
+    first_reply = by_port[ports["normal"]][1][0]
+    late = os.path.join(args.work, "late.pcap")
+    subprocess.run(["editcap", pcap, late, "1-%d" % (first_reply - 1)], check=True, capture_output=True)
+    packets = json.loads(tshark(["-r", late, "-X", plugin, "-T", "json", "--no-duplicate-keys"]))
+    before = len(errors)
+    check_units(decoded_units(packets), ports, errors, dict(expected, normal=NORMAL[1:]))
+    errors[before:] = ["late start: %s" % e for e in errors[before:]]
+    if errors:
+        fail("%d mismatches:\n  %s\ncapture kept in %s" % (len(errors), "\n  ".join(errors), pcap))
+    print("every unit decoded as expected")
+
+
+if __name__ == "__main__":
+    main()
