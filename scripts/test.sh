@@ -13,7 +13,10 @@ ROOT=$PWD
 STAGES=${NOLT_STAGES:-"windows tsan fuzz asan main"}
 has_stage() { [[ " $STAGES " == *" $1 "* ]]; }
 
-need_packages "${BUILD_PACKAGES[@]}" clang iproute2 libbenchmark-dev
+need_packages "${BUILD_PACKAGES[@]}" clang iproute2 libbenchmark-dev python3
+# The dissector test records a session with tcpdump and decodes it with
+# tshark; where they cannot be installed that one test is skipped.
+need_packages tshark tcpdump || echo "tshark or tcpdump could not be installed: the capture test will be skipped"
 export QT_QPA_PLATFORM=offscreen
 J=$(jobs)
 

@@ -130,23 +130,39 @@ TEST(SimServer, AnswersOverLoopbackAndKeepsState)
     EXPECT_FALSE(server.running());
 }
 
-TEST(SimServer, LogsEveryFrameInHex)
+// The trace: hex of every block, with the names of the whole frames it holds.
+TEST(SimServer, LogsEveryFrameInHexWithItsName)
 {
-    std::mutex m;
-    std::vector<std::string> lines;
-    SimServer server(onFreePort(), [&](const std::string& line) {
-        std::lock_guard lock(m);
-        lines.push_back(line);
-    });
-    ASSERT_TRUE(server.start());
-    Client c(server.port());
-    c.send(hex("AA 05 01 01 01"));
-    EXPECT_EQ(c.read(8).size(), 8u);
-    server.stop();
-    const std::vector<std::string> expected{"listening on 127.0.0.1:" + std::to_string(server.port()),
-                                            "client connected", "<- AA 05 01 01 01  Version query",
-                                            "-> AA 05 04 00 00 00 07 07  Version report"};
-    EXPECT_EQ(lines, expected);
+    struct Case {
+        Faults faults;
+        std::size_t replyBytes;
+        std::vector<std::string> replyLines;
+    };
+    const Case cases[] = {
+        {{}, 8, {"-> AA 05 04 00 00 00 07 07  Version report"}},
+        {{.coalesce = true, .repeat = 2}, 16,
+         {"-> AA 05 04 00 00 00 07 07 AA 05 04 00 00 00 07 07  Version report, Version report"}},
+        // Pieces of a split frame are not frames of their own.
+        {{.splitBytes = 5}, 8, {"-> AA 05 04 00 00", "-> 00 07 07"}},
+        {{.badChecksum = true}, 8, {"-> AA 05 04 00 00 00 07 08  Version report"}},
+    };
+    for (const Case& t : cases) {
+        std::mutex m;
+        std::vector<std::string> lines;
+        SimServer server(onFreePort(t.faults), [&](const std::string& line) {
+            std::lock_guard lock(m);
+            lines.push_back(line);
+        });
+        ASSERT_TRUE(server.start());
+        Client c(server.port());
+        c.send(hex("AA 05 01 01 01"));
+        EXPECT_EQ(c.read(t.replyBytes).size(), t.replyBytes);
+        server.stop();
+        std::vector<std::string> expected{"listening on 127.0.0.1:" + std::to_string(server.port()),
+                                          "client connected", "<- AA 05 01 01 01  Version query"};
+        expected.insert(expected.end(), t.replyLines.begin(), t.replyLines.end());
+        EXPECT_EQ(lines, expected);
+    }
 }
 
 TEST(SimServer, SplitRepliesArriveInPiecesAndWhole)
