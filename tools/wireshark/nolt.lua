@@ -207,7 +207,11 @@ local decoders = {
 
 local function decode_payload(tree, pinfo, payload_range, code, outgoing)
     local entry = decoders[code]
-    local decoder = entry and (entry.both or (outgoing and entry.command or entry.reply))
+    if entry == nil then return end
+    local decoder = entry.both
+    if decoder == nil then
+        if outgoing then decoder = entry.command else decoder = entry.reply end
+    end
     if decoder == nil then return end
     if payload_range == nil or payload_range:len() < decoder[1] then
         tree:add_proto_expert_info(ef_short)
