@@ -9,9 +9,6 @@ namespace {
 // The payload bytes of the constant query frames carry no value of their own.
 constexpr std::uint8_t kQueryPayload = 0x01;
 
-// Payload bytes 0-5 of the IP settings when the push mode is not bare UDP.
-constexpr std::array<std::uint8_t, 6> kNoUdpFiller{0x00, 0x00, 0x00, 0x0E, 0x00, 0x00};
-
 Bytes selectionCodes(const StreamSelection& s)
 {
     return {SelectionCode(s.bitRate), SelectionCode(s.resolution), SelectionCode(s.pushMode),

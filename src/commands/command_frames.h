@@ -59,8 +59,11 @@ struct UdpTarget {
     std::uint16_t port = 0;
 };
 
+// Payload bytes 0-5 of the IP settings when the push mode is not bare UDP.
+inline constexpr std::array<std::uint8_t, 6> kNoUdpFiller{0x00, 0x00, 0x00, 0x0E, 0x00, 0x00};
+
 // Payload of the IP settings command. Without a UDP target the payload starts
-// with the filler 00 00 00 0E 00 00.
+// with kNoUdpFiller.
 struct IpSettings {
     std::optional<UdpTarget> udp;
     IpBytes camera{};

@@ -1,11 +1,12 @@
 // Writes the tables of the Wireshark dissector (tools/wireshark/nolt.lua)
-// from the tool's own: the names of the codes and the item texts of the
-// stream lists. The dissector stays one plain Lua file a user copies, so the
+// from the tool's own: the names of the codes, the item texts of the stream
+// lists and the IP settings' filler. The dissector stays one plain Lua file a user copies, so the
 // tables live in it between two marker lines; this program rewrites that
 // block (--update) or reports that it is stale (--check), which the tests run.
 //
 //     make_lua_tables --print | --check FILE | --update FILE
 
+#include "commands/command_frames.h"
 #include "link/protocol_names.h"
 #include "platform/utf8.h"
 #include "res/resource.h"
@@ -113,6 +114,14 @@ std::string block()
     out << "-- The stream lists in payload order; a payload byte n is item n (0: none).\n";
     writeLists(out, "main_lists", kMainLists);
     writeLists(out, "sub_lists", kSubLists);
+    out << "-- Payload bytes 0-5 of the IP settings when the module gets no UDP target.\n";
+    out << "local no_udp_filler = \"";
+    for (std::uint8_t b : nolt::kNoUdpFiller) {
+        char byte[3];
+        std::snprintf(byte, sizeof byte, "%02X", b);
+        out << byte;
+    }
+    out << "\"\n";
     out << kEnd << "\n";
     return out.str();
 }

@@ -11,7 +11,7 @@
 -- "get_addrrtmp", claims its connection. Frames to the module's port are
 -- commands, frames from it are replies.
 --
--- Works with Wireshark and tshark 3.x and 4.x.
+-- Written for the Lua API of Wireshark and tshark 3.x and 4.x.
 
 -- BEGIN GENERATED TABLES (by make_lua_tables from the tool's tables; do not edit)
 local command_names = {
@@ -51,6 +51,8 @@ local sub_lists = {
     { label = "Frame rate", field = "frame_rate", items = { "25 frame", "30 frame" } },
     { label = "Packet format", field = "packet", items = { "By Slice", "By Frame" } },
 }
+-- Payload bytes 0-5 of the IP settings when the module gets no UDP target.
+local no_udp_filler = "0000000E0000"
 -- END GENERATED TABLES
 
 local nolt = Proto("nolt", "nolt module protocol")
@@ -58,8 +60,6 @@ local nolt = Proto("nolt", "nolt module protocol")
 local START = 0xAA
 local OVERHEAD = 4 -- start, code, length, checksum
 local ADDRESS_REQUEST = "get_addrrtmp"
--- Payload bytes 0-5 of the IP settings when the module has no UDP target.
-local NO_UDP_FILLER = "00 00 00 0E 00 00"
 
 local checksum_status = { [0] = "Bad", [1] = "Good" }
 local bandwidth_names = { [0] = "100M", [1] = "10M" }
@@ -183,7 +183,7 @@ local function decode_status(tree, payload)
 end
 
 local function decode_ip(tree, payload)
-    local has_udp = tostring(payload(0, 6):bytes()) ~= NO_UDP_FILLER:gsub(" ", "")
+    local has_udp = tostring(payload(0, 6):bytes()):upper() ~= no_udp_filler
     tree:add(f.udp_target, payload(0, 6), has_udp)
     tree:add(f.udp_address, payload(0, 4))
     tree:add(f.udp_port, payload(4, 2))
