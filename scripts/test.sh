@@ -68,7 +68,7 @@ fi
 
 if has_stage package; then
     echo "== Packages: the .deb, the Windows zip and installer, checked"
-    need_packages lintian desktop-file-utils appstream unzip binutils wine64 wine
+    need_packages lintian desktop-file-utils appstream man-db unzip binutils wine64 wine
     # The folders of the main and windows stages when they exist; otherwise
     # package.sh makes its own (never these two, whose tests it would leave out).
     linux=build; [ -f build/CMakeCache.txt ] || linux=build-package
