@@ -8,13 +8,13 @@
 # passes the folders its other stages built); a new one is configured in
 # Release without the tests. Defaults: build-package, build-package-windows.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-ROOT=$PWD
-. scripts/lib.sh
-
+ROOT=$(realpath "$(dirname "$0")/..")
+# Folders given are taken from where the script was called.
 LINUX=$(realpath -m "${1:-$ROOT/build-package}")
 WINDOWS=$(realpath -m "${2:-$ROOT/build-package-windows}")
 OUT=$(realpath -m "${NOLT_PACKAGE_DIR:-$ROOT/packages}")
+cd "$ROOT"
+. scripts/lib.sh
 
 need_packages "${BUILD_PACKAGES[@]}" dpkg-dev g++-mingw-w64-x86-64 nsis zip
 J=$(jobs)
