@@ -2,15 +2,16 @@
 # Builds the tool and runs every test: the normal build, the same tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the link and simulator tests
 # with ThreadSanitizer, the receive-path fuzzer, and the core cross-built for
-# Windows and run under wine. Installs the Debian packages it needs.
+# Windows and run under wine, and then the packages built from those builds
+# and checked. Installs the Debian packages it needs.
 #
-# NOLT_STAGES picks stages (default: all): windows tsan fuzz asan main
+# NOLT_STAGES picks stages (default: all): windows tsan fuzz asan main package
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 . scripts/lib.sh
 
-STAGES=${NOLT_STAGES:-"windows tsan fuzz asan main"}
+STAGES=${NOLT_STAGES:-"windows tsan fuzz asan main package"}
 has_stage() { [[ " $STAGES " == *" $1 "* ]]; }
 
 need_packages "${BUILD_PACKAGES[@]}" clang iproute2 libbenchmark-dev python3
@@ -65,5 +66,24 @@ fi
 if has_stage main; then
     echo "== Every test"
     configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    ctest --test-dir build --output-on-failure --no-label-summary -j "$J"
+    ctest --test-dir build --output-on-failure --no-label-summary -j "$J" 2>&1 | tee build/ctest-main.log
+fi
+
+if has_stage package; then
+    echo "== Packages: the .deb, the Windows zip and installer, checked"
+    need_packages lintian desktop-file-utils appstream man-db unzip binutils wine64 wine
+    # The folders of the main and windows stages when they exist; otherwise
+    # package.sh makes its own (never these two, whose tests it would leave out).
+    linux=build; [ -f build/CMakeCache.txt ] || linux=build-package
+    windows=build-windows; [ -f build-windows/CMakeCache.txt ] || windows=build-package-windows
+    NOLT_PACKAGE_DIR="$ROOT/packages" scripts/package.sh "$linux" "$windows"
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$linux/CMakeCache.txt")
+    tests/package/check-deb.sh "packages/nolt-pcclient_${version}_$(dpkg --print-architecture).deb" "$linux"
+    tests/package/check-windows.sh "packages/nolt-pcclient-$version-win64.zip" \
+        "packages/nolt-pcclient-$version-win64-setup.exe" "$windows"
+    # CI reads the test summary from the last lines: the main stage's again.
+    if has_stage main; then
+        echo "== Every test (summary of the main stage, above)"
+        sed -n '/tests passed, /,$p' build/ctest-main.log
+    fi
 fi

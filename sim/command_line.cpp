@@ -115,6 +115,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             cl.outcome = CommandLine::Outcome::Help;
             return cl;
         }
+        if (args[i] == "--version") {
+            cl.outcome = CommandLine::Outcome::Version;
+            return cl;
+        }
         const Flag* flag = findFlag(args[i]);
         if (!flag) return fail("unknown option: " + args[i]);
         std::string text;
@@ -149,6 +153,7 @@ std::string usageText()
         else left += ' ';
         text += left + f.help + "\n";
     }
+    text += "  --version               print the program's version\n";
     text += "  --help                  this text\n";
     return text;
 }

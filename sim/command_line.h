@@ -9,7 +9,7 @@
 namespace nolt::sim {
 
 struct CommandLine {
-    enum class Outcome { Run, Help, Error };
+    enum class Outcome { Run, Help, Version, Error };
     Outcome outcome = Outcome::Run;
     ServerOptions options;
     std::string error;  // for Outcome::Error

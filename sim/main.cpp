@@ -2,6 +2,7 @@
 // hardware and for rehearsing faults.
 #include "sim/command_line.h"
 #include "sim/server.h"
+#include "platform/program_info.h"
 
 #include <chrono>
 #include <csignal>
@@ -22,6 +23,10 @@ int main(int argc, char** argv)
     const CommandLine cl = nolt::sim::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (cl.outcome == CommandLine::Outcome::Help) {
         std::cout << nolt::sim::usageText();
+        return 0;
+    }
+    if (cl.outcome == CommandLine::Outcome::Version) {
+        std::cout << nolt::versionLine("nolt-sim") << "\n";
         return 0;
     }
     if (cl.outcome == CommandLine::Outcome::Error) {

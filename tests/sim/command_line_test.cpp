@@ -63,7 +63,11 @@ TEST(SimCommandLine, RefusesBadInput)
         EXPECT_FALSE(cl.error.empty());
     }
     EXPECT_EQ(parseCommandLine({"--quiet", "--help"}).outcome, Outcome::Help);
-    EXPECT_NE(usageText().find("--drop-seed SEED"), std::string::npos);
+    EXPECT_EQ(parseCommandLine({"--port", "0", "--version"}).outcome, Outcome::Version);
+    // The module's version number is an option of its own, not --version.
+    EXPECT_EQ(parseCommandLine({"--version-number", "3"}).outcome, Outcome::Run);
+    for (const char* flag : {"--drop-seed SEED", "--version ", "--help "})
+        EXPECT_NE(usageText().find(flag), std::string::npos) << flag;
 }
 
 }  // namespace
