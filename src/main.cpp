@@ -1,12 +1,10 @@
 // The tool: one application object, whose start-up runs the main dialog.
-
-#include <QApplication>
+// The framework's run sets up the window system first.
 
 #include "app/nolt_pcclient_app.h"
 
-int main(int argc, char* argv[])
+int main()
 {
-    QApplication qapp(argc, argv);
     nolt::Cnolt_PCClientApp app;
     return app.run();
 }

@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "framework/dialog.h"
-#include "framework/ip_address_edit.h"
+#include "framework/qt/ip_address_edit.h"
 #include "framework/message_box.h"
-#include "framework/qt_access.h"
+#include "framework/qt/qt_access.h"
 
 namespace nolt::test {
 
