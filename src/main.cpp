@@ -1,6 +1,5 @@
 // The tool: one application object, whose start-up runs the main dialog.
-
-#include <QApplication>
+// The framework's run sets up the window system first.
 
 #include "app/nolt_pcclient_app.h"
 #include "platform/program_info.h"
@@ -22,7 +21,6 @@ constexpr const char* kHelpText =
 int main(int argc, char* argv[])
 {
     if (auto rc = nolt::handleInfoOptions(argc, argv, "nolt-pcclient", kHelpText)) return *rc;
-    QApplication qapp(argc, argv);
     nolt::Cnolt_PCClientApp app;
     return app.run();
 }

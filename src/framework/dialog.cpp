@@ -1,14 +1,13 @@
-// The life of a dialog: building its window, initialising, the modal run,
-// the message table and the default handlers.
+// The toolkit-free part of a dialog: the message table, data exchange, the
+// default handlers and the system menu's items. The window itself is the
+// backend's (see backend.h).
 
 #include "framework/dialog.h"
 
-#include <QApplication>
-#include <QTimer>
+#include <cwctype>
 
+#include "framework/backend.h"
 #include "framework/controls.h"
-#include "framework/dialog_impl.h"
-#include "framework/dialog_window.h"
 
 namespace nolt::fw {
 namespace {
@@ -19,15 +18,8 @@ std::function<void(CDialogEx&)>& modalHook()
     return hook;
 }
 
-Qt::WindowFlags windowFlags(const DialogTemplate& tpl, bool hasParent)
-{
-    Qt::WindowFlags f = (hasParent && !(tpl.style & kAppWindow)) ? Qt::Dialog : Qt::Window;
-    f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (tpl.style & kSysMenu) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (tpl.style & kMinimizeBox) f |= Qt::WindowMinimizeButtonHint;
-    if (tpl.style & kMaximizeBox) f |= Qt::WindowMaximizeButtonHint;
-    return f;
-}
+constexpr auto kMinimizeText = L"最小化(&N)";
+constexpr auto kCloseText = L"关闭(&C)\tAlt+F4";
 
 }  // namespace
 
@@ -36,97 +28,20 @@ void setModalHook(std::function<void(CDialogEx&)> hook)
     modalHook() = std::move(hook);
 }
 
-CDialogEx::CDialogEx(const DialogTemplate& tpl, CDialogEx* parent)
-    : tpl_(tpl), parent_(parent), d_(std::make_unique<Impl>())
+void DialogEvents::modalStarted(CDialogEx& dlg)
 {
-    d_->resizable = (tpl.style & kThickFrame) != 0;
+    if (modalHook()) modalHook()(dlg);
 }
 
-CDialogEx::~CDialogEx()
+void DialogEvents::enterKey(CDialogEx& dlg)
 {
-    DestroyWindow();
-}
-
-void CDialogEx::buildWindow()
-{
-    DestroyWindow();
-    QWidget* parentWindow = parent_ ? parent_->d_->window.data() : nullptr;
-    auto* w = new DialogWindow(*this, parentWindow);
-    d_->window = w;
-    w->setWindowFlags(windowFlags(tpl_, parentWindow != nullptr));
-    w->setWindowTitle(QString::fromWCharArray(tpl_.caption.data(), static_cast<qsizetype>(tpl_.caption.size())));
-    d_->font = dialogFont(tpl_);
-    w->setFont(d_->font);
-    computeBaseUnits(d_->font, d_->cx, d_->cy);
-    // The window keeps its template size: it can be moved and minimised, not resized.
-    w->setFixedSize(mapDialogRect(*d_, 0, 0, tpl_.w, tpl_.h).size());
-    buildControls(*d_, *w, tpl_, [this](int id, Notify code) { dispatch(id, code); });
-    QObject::connect(qApp, &QApplication::focusChanged, w, [this](QWidget* old, QWidget* now) {
-        const int id = controlIdOf(*d_, now);
-        if (id != 0 && id != controlIdOf(*d_, old)) dispatch(id, Notify::SetFocus);
-    });
-}
-
-void CDialogEx::DestroyWindow()
-{
-    if (!d_->window) return;
-    onUi([&] {
-        DialogWindow* w = d_->window.data();
-        d_->window.clear();
-        d_->controls.clear();
-        d_->byId.clear();
-        delete w;
-    });
-}
-
-bool CDialogEx::IsWindowCreated() const
-{
-    return d_->window != nullptr;
-}
-
-bool CDialogEx::IsWindowVisible() const
-{
-    return onUi([&] { return d_->window && d_->window->isVisible(); });
-}
-
-bool CDialogEx::Create()
-{
-    buildWindow();
-    if (OnInitDialog()) d_->window->focusFirstTabStop();
-    d_->window->show();
-    return true;
-}
-
-int CDialogEx::DoModal()
-{
-    buildWindow();
-    d_->result = IDCANCEL;
-    d_->ended = false;
-    DialogWindow* w = d_->window.data();
-    if (OnInitDialog()) w->focusFirstTabStop();
-    if (!d_->ended) {
-        d_->modalRunning = true;
-        QTimer::singleShot(0, w, [this] {
-            if (modalHook()) modalHook()(*this);
-        });
-        w->exec();
-        d_->modalRunning = false;
-    }
-    DestroyWindow();
-    return d_->result;
-}
-
-void CDialogEx::EndDialog(int result)
-{
-    onUi([&] {
-        d_->result = result;
-        d_->ended = true;
-        if (!d_->window) return;
-        if (d_->modalRunning)
-            d_->window->done(result);
-        else
-            d_->window->hide();
-    });
+    int defId = IDOK;
+    for (const ControlTemplate& c : dlg.Template().controls)
+        if (c.kind == ControlKind::DefPushButton) defId = c.id;
+    if (defId == IDOK)
+        dlg.OnOK();
+    else
+        dlg.dispatch(defId, Notify::Click);
 }
 
 bool CDialogEx::OnInitDialog()
@@ -164,9 +79,7 @@ void CDialogEx::OnSysCommand(int command)
 {
     switch (command & 0xFFF0) {
     case SC_CLOSE: SendClose(); break;
-    case SC_MINIMIZE:
-        if (d_->window) d_->window->showMinimized();
-        break;
+    case SC_MINIMIZE: ShowMinimized(); break;
     default: break;
     }
 }
@@ -206,6 +119,72 @@ void CDialogEx::SendSysCommand(int command)
 int CDialogEx::MessageBox(const std::wstring& text, const std::wstring& caption, MessageIcon icon)
 {
     return showMessageBox(text, caption, icon);
+}
+
+ControlKind CDialogEx::GetControlKind(int id) const
+{
+    for (const ControlTemplate& t : tpl_.controls)
+        if (t.id == id) return t.kind;
+    return ControlKind::StaticLeft;
+}
+
+int CDialogEx::GetDlgItemInt(int id, bool* ok) const
+{
+    // A signed decimal number, blanks around it allowed, that fits an int.
+    const std::wstring s = GetDlgItemText(id);
+    std::size_t at = 0, end = s.size();
+    while (at < end && std::iswspace(s[at])) ++at;
+    while (end > at && std::iswspace(s[end - 1])) --end;
+    bool negative = false;
+    if (at < end && (s[at] == L'+' || s[at] == L'-')) negative = s[at++] == L'-';
+    long long v = 0;
+    bool good = at < end;
+    for (std::size_t i = at; good && i < end; ++i) {
+        good = s[i] >= L'0' && s[i] <= L'9';
+        v = v * 10 + (s[i] - L'0');
+        good = good && v <= 2147483648LL;
+    }
+    if (good) v = negative ? -v : v;
+    good = good && v <= 2147483647LL;
+    if (ok) *ok = good;
+    return good ? static_cast<int>(v) : 0;
+}
+
+void CDialogEx::SetDlgItemInt(int id, int value)
+{
+    SetDlgItemText(id, std::to_wstring(value));
+}
+
+bool CDialogEx::HasSystemMenu() const
+{
+    return (tpl_.style & kSysMenu) != 0;
+}
+
+void CDialogEx::AppendSystemMenuSeparator()
+{
+    onUi([&] {
+        sysMenu_.push_back({0, {}});
+        systemMenuItemAppended(sysMenu_.back());
+    });
+}
+
+void CDialogEx::AppendSystemMenuItem(int command, const std::wstring& text)
+{
+    onUi([&] {
+        sysMenu_.push_back({command, text});
+        systemMenuItemAppended(sysMenu_.back());
+    });
+}
+
+std::vector<SystemMenuItem> CDialogEx::GetSystemMenuItems() const
+{
+    return onUi([&] {
+        std::vector<SystemMenuItem> items;
+        if (tpl_.style & kMinimizeBox) items.push_back({SC_MINIMIZE, kMinimizeText});
+        items.push_back({SC_CLOSE, kCloseText});
+        items.insert(items.end(), sysMenu_.begin(), sysMenu_.end());
+        return items;
+    });
 }
 
 void DDX_Control(DataExchange& dx, int id, CWndRef& control)

@@ -121,7 +121,7 @@ public:
     int MessageBox(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon = MessageIcon::None);
 
-    struct Impl;  // the framework's inside (Qt), see dialog_impl.h
+    struct Impl;  // the backend's window and controls (qt/ or win32/)
 
 protected:
     virtual void DoDataExchange(DataExchange& dx);
@@ -136,12 +136,16 @@ protected:
     void UpdateData(bool saving);
 
 private:
-    friend class DialogWindow;
-    friend struct DialogAccess;
+    friend struct DialogEvents;  // the backend's events, see backend.h
+    friend struct DialogAccess;  // the backend's own tests
     void dispatch(int id, Notify code);
     void buildWindow();
+    void ShowMinimized();
+    // Lets a backend with a native system menu add the item to it.
+    void systemMenuItemAppended(const SystemMenuItem& item);
     const DialogTemplate& tpl_;
     CDialogEx* parent_;
+    std::vector<SystemMenuItem> sysMenu_;  // appended items
     std::unique_ptr<Impl> d_;
 };
 

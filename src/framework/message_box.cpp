@@ -1,8 +1,6 @@
 #include "framework/message_box.h"
 
-#include <QApplication>
-#include <QMessageBox>
-
+#include "framework/backend.h"
 #include "framework/ui_thread.h"
 #include "framework/win_app.h"
 
@@ -13,27 +11,6 @@ MessageBoxSink& sink()
 {
     static MessageBoxSink s;
     return s;
-}
-
-QMessageBox::Icon qtIcon(MessageIcon icon)
-{
-    switch (icon) {
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Error: return QMessageBox::Critical;
-    case MessageIcon::None: break;
-    }
-    return QMessageBox::NoIcon;
-}
-
-int showRealBox(const MessageBoxRequest& r)
-{
-    QWidget* owner = QApplication::activeModalWidget();
-    if (!owner) owner = QApplication::activeWindow();
-    QMessageBox box(qtIcon(r.icon), QString::fromStdWString(r.caption), QString::fromStdWString(r.text),
-                    QMessageBox::Ok, owner);
-    box.exec();
-    return IDOK;
 }
 
 }  // namespace
@@ -47,7 +24,7 @@ int showMessageBox(const std::wstring& text, const std::wstring& caption, Messag
 {
     const MessageBoxRequest request{caption, text, icon};
     int result = IDOK;
-    runOnUiThread([&] { result = sink() ? sink()(request) : showRealBox(request); });
+    runOnUiThread([&] { result = sink() ? sink()(request) : backend::showNativeMessageBox(request); });
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "framework/win_app.h"
 
+#include "framework/backend.h"
 #include "platform/socket_layer.h"
 
 namespace nolt::fw {
@@ -34,8 +35,7 @@ int CWinApp::run()
 {
     // A dialog application does all its work in InitInstance and returns
     // false from it; either way the process then ends normally.
-    InitInstance();
-    return 0;
+    return backend::runApplication([this] { InitInstance(); });
 }
 
 CWinApp* AfxGetApp()

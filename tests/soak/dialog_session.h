@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "app/nolt_pcclient_dlg.h"
-#include "framework/qt_access.h"
+#include "framework/qt/qt_access.h"
 #include "res/resource.h"
 
 #include <chrono>

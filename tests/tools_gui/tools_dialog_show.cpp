@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "framework/qt_access.h"
+#include "framework/qt/qt_access.h"
 #include "platform/command_interpreter.h"
 #include "tools/dlg_other.h"
 

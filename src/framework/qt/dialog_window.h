@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QMenu>
+#include <QPointer>
 
 namespace nolt::fw {
 
@@ -14,20 +16,17 @@ public:
     DialogWindow(CDialogEx& owner, QWidget* parent);
 
     void openSystemMenu(const QPoint& globalPos);
+    bool isSystemMenuOpen() const { return openMenu_ && openMenu_->isVisible(); }
     void focusFirstTabStop() { focusNextChild(); }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
-#ifdef _WIN32
-    // On Windows the appended items live in the real system menu of the
-    // window; its WM_SYSCOMMAND for them reaches the dialog here.
-    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#endif
 
 private:
     CDialogEx& owner_;
+    QPointer<QMenu> openMenu_;  // the system menu while it is open
 };
 
 }  // namespace nolt::fw

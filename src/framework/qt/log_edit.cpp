@@ -1,4 +1,4 @@
-#include "framework/log_edit.h"
+#include "framework/qt/log_edit.h"
 
 #include <QScrollBar>
 #include <QTextBlock>

@@ -11,10 +11,10 @@
 #include <QProxyStyle>
 #include <QRegularExpressionValidator>
 
-#include "framework/dialog_impl.h"
-#include "framework/ip_address_edit.h"
-#include "framework/log_edit.h"
-#include "framework/wrap_button.h"
+#include "framework/qt/dialog_impl.h"
+#include "framework/qt/ip_address_edit.h"
+#include "framework/qt/log_edit.h"
+#include "framework/qt/wrap_button.h"
 
 namespace nolt::fw {
 namespace {

@@ -1,5 +1,5 @@
-// Inside of CDialogEx: the Qt window and its controls. Only framework
-// sources and GUI tests (through qt_access.h) see this.
+// Inside of CDialogEx on Qt: the window and its controls. Only the Qt
+// backend's sources and its own tests (through qt_access.h) see this.
 #pragma once
 
 #include <QButtonGroup>
@@ -12,8 +12,9 @@
 #include <map>
 #include <vector>
 
+#include "framework/backend.h"
 #include "framework/dialog.h"
-#include "framework/dialog_window.h"
+#include "framework/qt/dialog_window.h"
 
 namespace nolt::fw {
 
@@ -30,8 +31,6 @@ struct CDialogEx::Impl {
     std::map<int, std::size_t> byId;      // id -> index in controls
     int cx = 0, cy = 0;                   // dialog base units in pixels
     QFont font;                           // the dialog font
-    std::vector<SystemMenuItem> sysMenu;  // appended items
-    QPointer<QMenu> openMenu;             // the system menu while it is open
     int result = 0;
     bool modalRunning = false;
     bool ended = false;  // EndDialog was called before the modal run started
@@ -52,26 +51,4 @@ QRect mapDialogRect(const CDialogEx::Impl& d, int x, int y, int w, int h);
 QFont dialogFont(const DialogTemplate& tpl);
 QIcon appIcon();
 
-// Runs a member call of the dialog on the UI thread and returns its value.
-template <typename F>
-auto onUi(F&& f) -> decltype(f());
-
-}  // namespace nolt::fw
-
-#include "framework/ui_thread.h"
-
-namespace nolt::fw {
-template <typename F>
-auto onUi(F&& f) -> decltype(f())
-{
-    using R = decltype(f());
-    if (isUiThread()) return f();
-    if constexpr (std::is_void_v<R>) {
-        runOnUiThread(f);
-    } else {
-        R r{};
-        runOnUiThread([&] { r = f(); });
-        return r;
-    }
-}
 }  // namespace nolt::fw

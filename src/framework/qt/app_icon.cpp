@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "framework/dialog_impl.h"
+#include "framework/qt/dialog_impl.h"
 
 namespace nolt::fw {
 namespace {

@@ -1,4 +1,4 @@
-#include "framework/wrap_button.h"
+#include "framework/qt/wrap_button.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

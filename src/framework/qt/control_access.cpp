@@ -8,9 +8,9 @@
 #include <QRadioButton>
 
 #include "framework/dialog.h"
-#include "framework/dialog_impl.h"
-#include "framework/ip_address_edit.h"
-#include "framework/log_edit.h"
+#include "framework/qt/dialog_impl.h"
+#include "framework/qt/ip_address_edit.h"
+#include "framework/qt/log_edit.h"
 
 namespace nolt::fw {
 namespace {
@@ -26,13 +26,6 @@ W* as(const CDialogEx::Impl& d, int id)
 bool CDialogEx::HasControl(int id) const
 {
     return onUi([&] { return d_->find(id) != nullptr; });
-}
-
-ControlKind CDialogEx::GetControlKind(int id) const
-{
-    for (const ControlTemplate& t : tpl_.controls)
-        if (t.id == id) return t.kind;
-    return ControlKind::StaticLeft;
 }
 
 std::wstring CDialogEx::GetDlgItemText(int id) const
@@ -65,20 +58,6 @@ void CDialogEx::SetDlgItemText(int id, const std::wstring& text)
         else if (w)
             w->setProperty("text", q);
     });
-}
-
-int CDialogEx::GetDlgItemInt(int id, bool* ok) const
-{
-    const QString s = QString::fromStdWString(GetDlgItemText(id)).trimmed();
-    bool good = false;
-    const int v = s.toInt(&good);
-    if (ok) *ok = good;
-    return good ? v : 0;
-}
-
-void CDialogEx::SetDlgItemInt(int id, int value)
-{
-    SetDlgItemText(id, std::to_wstring(value));
 }
 
 void CDialogEx::EnableControl(int id, bool enabled)
@@ -319,7 +298,7 @@ void CDialogEx::RemoveSizingBorder()
 
 }  // namespace nolt::fw
 
-#include "framework/qt_access.h"
+#include "framework/qt/qt_access.h"
 
 namespace nolt::fw {
 

@@ -1,4 +1,4 @@
-#include "framework/ip_address_edit.h"
+#include "framework/qt/ip_address_edit.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "framework/dialog_window.h"
+#include "framework/qt/dialog_window.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -8,15 +8,15 @@
 #include <QLabel>
 #include <QShortcut>
 
+#include "framework/backend.h"
 #include "framework/dialog.h"
-#include "framework/dialog_impl.h"
+#include "framework/qt/dialog_impl.h"
 
 namespace nolt::fw {
 
 DialogWindow::DialogWindow(CDialogEx& owner, QWidget* parent) : QDialog(parent), owner_(owner)
 {
-    // Window managers on Linux do not let a program add items to their
-    // window menu, so the dialog carries its own, opened as on Windows.
+    // Alt+Space opens the dialog's own system menu (see system_menu.cpp).
     auto* sc = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     sc->setContext(Qt::WindowShortcut);
     connect(sc, &QShortcut::activated, this, [this] { openSystemMenu(mapToGlobal(QPoint(0, 0))); });
@@ -32,17 +32,11 @@ void DialogWindow::keyPressEvent(QKeyEvent* e)
             button->click();
             return;
         }
-        int defId = IDOK;
-        for (const ControlTemplate& c : owner_.Template().controls)
-            if (c.kind == ControlKind::DefPushButton) defId = c.id;
-        if (defId == IDOK)
-            owner_.OnOK();
-        else
-            owner_.dispatch(defId, Notify::Click);
+        DialogEvents::enterKey(owner_);
         return;
     }
     if (plain && e->key() == Qt::Key_Escape) {
-        owner_.OnCancel();
+        DialogEvents::escapeKey(owner_);
         return;
     }
     QDialog::keyPressEvent(e);
@@ -52,7 +46,7 @@ void DialogWindow::closeEvent(QCloseEvent* e)
 {
     // The dialog decides in OnClose whether and how it ends.
     e->ignore();
-    owner_.OnClose();
+    DialogEvents::closeRequested(owner_);
 }
 
 void DialogWindow::contextMenuEvent(QContextMenuEvent* e)
