@@ -16,13 +16,6 @@ constexpr int kSliceMs = 20;
 
 using Clock = std::chrono::steady_clock;
 
-std::string printable(const Bytes& bytes)
-{
-    std::string text;
-    for (std::uint8_t b : bytes) text += (b >= 0x20 && b < 0x7F) ? static_cast<char>(b) : '.';
-    return text;
-}
-
 }  // namespace
 
 SimServer::SimServer(ServerOptions options, LogSink sink)
@@ -153,7 +146,7 @@ bool SimServer::execute(TcpConnection& client, const std::vector<Action>& action
     for (const Action& a : actions) {
         switch (a.kind) {
         case Action::Kind::Write:
-            log("-> " + toHex(a.bytes));
+            log("-> " + blockText(a.bytes));
             if (!client.sendAll(a.bytes)) {
                 log("client left");
                 return false;
@@ -181,12 +174,8 @@ bool SimServer::pause(int ms)
 void SimServer::logReceived(const std::vector<Received>& units)
 {
     for (const Received& u : units) {
-        if (u.isFrame) {
-            ++frames_;
-            log("<- " + toHex(u.bytes));
-        } else {
-            log("<- " + toHex(u.bytes) + "  \"" + printable(u.bytes) + "\"");
-        }
+        if (u.isFrame) ++frames_;
+        log("<- " + blockText(u.bytes));
     }
 }
 
