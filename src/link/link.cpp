@@ -92,7 +92,12 @@ bool Link::sendCommandFrame(std::span<const std::uint8_t> frame)
 long Link::sendRaw(std::span<const std::uint8_t> bytes)
 {
     const SocketPtr socket = currentSocket();
-    const long sent = socket ? socket->send(bytes) : -1;
+    if (!socket) return -1;
+    if (!trace_) return socket->send(bytes);
+    // The send and its trace line are one step, so that the reply, which the
+    // link thread may read at once, never comes before it in the trace.
+    std::lock_guard order(traceOrder_);
+    const long sent = socket->send(bytes);
     if (sent >= 0) traceBlock(TraceDirection::Sent, bytes.first(static_cast<std::size_t>(sent)));
     return sent;
 }
@@ -238,7 +243,10 @@ void Link::receiveLoop(const SocketPtr& socket)
             return;
         }
         const auto block = std::span(buffer).first(static_cast<std::size_t>(n));
-        traceBlock(TraceDirection::Received, block);
+        if (trace_) {
+            std::lock_guard order(traceOrder_);
+            traceBlock(TraceDirection::Received, block);
+        }
         auto items = reader.feed(block, FrameReader::Clock::now());
         if (!handleItems(std::move(items))) return;
     }

@@ -91,6 +91,7 @@ private:
     SocketPtr socket_;
     std::string peer_;  // "address:port" of the connection, for the trace
     const std::shared_ptr<TraceSink> trace_;
+    std::mutex traceOrder_;  // a send and its trace line against a receive and its
     std::shared_ptr<TextRequest> textRequest_;
     std::atomic<bool> connected_{false};
     std::atomic<bool> running_{false};
