@@ -110,12 +110,22 @@ std::string jsonObject(const ModuleResult& r, const std::string& command)
     std::string json = "{\"host\":" + jsonString(r.target.host) + ",\"port\":" + std::to_string(r.target.port) +
                        ",\"command\":" + jsonString(command) + ",\"outcome\":" + jsonString(outcomeName(r.outcome)) +
                        ",\"exit\":" + std::to_string(exitStatus(r.outcome)) + ",\"lines\":[";
-    for (std::size_t i = 0; i < r.lines.size(); ++i) json += (i ? "," : "") + jsonString(utf8(r.lines[i]));
+    for (std::size_t i = 0; i < r.lines.size(); ++i) {
+        if (i) json += ',';
+        json += jsonString(utf8(r.lines[i]));
+    }
     json += "],\"fields\":{";
-    for (std::size_t i = 0; i < r.fields.size(); ++i)
-        json += (i ? "," : "") + jsonString(fieldName(r.fields[i].controlId).key) + ":" + jsonString(utf8(r.fields[i].text));
+    for (std::size_t i = 0; i < r.fields.size(); ++i) {
+        if (i) json += ',';
+        json += jsonString(fieldName(r.fields[i].controlId).key);
+        json += ':';
+        json += jsonString(utf8(r.fields[i].text));
+    }
     json += "},\"sent\":" + jsonString(toHex(r.sent)) + ",\"received\":[";
-    for (std::size_t i = 0; i < r.received.size(); ++i) json += (i ? "," : "") + jsonString(toHex(r.received[i]));
+    for (std::size_t i = 0; i < r.received.size(); ++i) {
+        if (i) json += ',';
+        json += jsonString(toHex(r.received[i]));
+    }
     char ms[32];
     std::snprintf(ms, sizeof ms, "%.3f", r.seconds * 1000.0);
     return json + "],\"ms\":" + ms + "}";

@@ -3,9 +3,11 @@
 #include "platform/socket_poll.h"
 #include "sim/hex.h"
 
+#include <algorithm>
 #include <array>
 #include <iostream>
 #include <optional>
+#include <random>
 
 namespace nolt::sim {
 
@@ -17,6 +19,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kSliceMs = 20;
 // Tries at finding a free run of consecutive ports when none is given.
 constexpr int kPortSearches = 20;
+constexpr int kSearchBottom = 10000;
+constexpr int kSearchTop = 32768;  // where Linux starts its ephemeral ports
 
 }  // namespace
 
@@ -66,9 +70,14 @@ bool MultiServer::start(std::string* error)
     }
     raiseOpenFileLimit();
     bool bound = bindFrom(options_.port, error);
-    // Port 0: the system picks the first port; the rest may be taken, so try another run.
-    for (int attempt = 1; !bound && options_.port == 0 && attempt < kPortSearches; ++attempt)
-        bound = bindFrom(0, error);
+    // Port 0: the system picks the first port, but the ones after it lie in
+    // the range it hands out to outgoing connections and are often taken.
+    // Further runs start at random below that range.
+    std::minstd_rand random(std::random_device{}());
+    for (int attempt = 1; !bound && options_.port == 0 && attempt < kPortSearches; ++attempt) {
+        const int room = std::max(1, kSearchTop - kSearchBottom - count_);
+        bound = bindFrom(static_cast<std::uint16_t>(kSearchBottom + static_cast<int>(random() % room)), error);
+    }
     if (!bound) {
         slots_.clear();
         return false;
