@@ -312,8 +312,14 @@ CommandParse buildSetPushAddress(const Arguments& args)
     return r;
 }
 
-std::string mainListHelp() { return listHelp(kMainLists); }
-std::string subListHelp() { return listHelp(kSubLists); }
+std::string mainListHelp()
+{
+    return listHelp(kMainLists) + "With 720P the bit rate goes up to 4M, as the dialog's list then does.\n";
+}
+std::string subListHelp()
+{
+    return listHelp(kSubLists) + "A size may be written 1280x720. With 1280*720 the bit rate goes up to 4M.\n";
+}
 std::string setIpHelp()
 {
     return "The module's address must not end in .0, .1 or .255, the gateway's not in .0 or\n"
@@ -401,10 +407,13 @@ std::string commandSummary()
 {
     std::string text;
     for (const Command& c : commands()) {
-        std::string left = std::string("  ") + c.name + (*c.synopsis && std::string(c.synopsis).size() < 10 ? std::string(" ") + c.synopsis : "");
+        const std::string synopsis = c.synopsis;
+        const bool inLine = synopsis.size() < 10;
+        std::string left = std::string("  ") + c.name + (inLine && !synopsis.empty() ? " " + synopsis : "");
         if (left.size() < 24) left.resize(24, ' ');
         else left += ' ';
         text += left + c.summary + "\n";
+        if (!inLine) text += "      " + synopsis + "\n";
     }
     return text;
 }
