@@ -444,6 +444,25 @@ TEST(CliBatch, JsonGivesOneParsedObjectPerModuleAndTheBoundOnLinksHolds)
     EXPECT_EQ(confirmed, 18);
 }
 
+// The modules of one simulator keep their own settings: an address
+// uploaded to one is not the other's.
+TEST(CliBatch, EachSimulatedModuleKeepsItsOwnState)
+{
+    sim::MultiServer many(Batch::options(), 2);
+    ASSERT_TRUE(many.start());
+    const auto ports = many.ports();
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[1], ports[0] + 1);
+    const auto at = [&](std::uint16_t port, std::vector<std::string> command) {
+        command.insert(command.begin(), {"--host", "127.0.0.1:" + std::to_string(port)});
+        return runCli(command);
+    };
+    EXPECT_EQ(at(ports[0], {"set-push-addr", "rtmp://first/live"}).status, 0);
+    // One client at a time: the next is served after the upload's bytes are read.
+    EXPECT_EQ(at(ports[0], {"get-push-addr"}).out, "rtmp://first/live\n");
+    EXPECT_EQ(at(ports[1], {"get-push-addr"}).out, "rtmp://127.0.0.1/live/stream\n");
+}
+
 // ---- the trace -------------------------------------------------------------
 
 void expectTrace(const std::string& text, std::uint16_t port, const std::vector<std::string>& blocks)
