@@ -2,7 +2,9 @@
 # Builds the benchmarks in Release and prints one table of the tool's
 # figures: the receive path, the status query round trip (core link and real
 # dialog), the idle link's CPU beside a 100 us polling loop, and the tool's
-# start-up time and peak memory. Installs the Debian packages it needs.
+# start-up time and peak memory, and nolt-cli's status query against 1,000
+# simulated modules beside the same query run once per module from a shell
+# loop. Installs the Debian packages it needs.
 #
 #   scripts/bench.sh                 (about a minute and a half)
 #   NOLT_BENCH_BUILD=dir             build directory (default: build-bench)
@@ -28,7 +30,7 @@ export QT_QPA_PLATFORM=offscreen
 
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNOLT_BENCH=ON \
       -DNOLT_GUI="$GUI_FLAG" >/dev/null
-cmake --build "$BUILD" -j "$(jobs)" --target "${TARGETS[@]}" >/dev/null
+cmake --build "$BUILD" -j "$(jobs)" --target "${TARGETS[@]}" nolt-cli nolt-sim >/dev/null
 
 echo "nolt PC client figures, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(uname -sr)"
 echo
@@ -43,6 +45,52 @@ run_rows() {  # name, args...
         status=1
     fi
 }
+
+# nolt-cli against 1,000 modules served by one nolt-sim on consecutive ports:
+# one batch run (the median of three) beside nolt-cli status started once per
+# module from a shell loop, in the same run. The loop is timed over the first
+# 100 modules and scaled to 1,000; the row says so.
+MODULES=${NOLT_BENCH_MODULES:-1000}
+LOOP_SAMPLE=${NOLT_BENCH_LOOP_SAMPLE:-100}
+now() { date +%s.%N; }
+cli_rows() {
+    local dir=$BUILD/cli-bench
+    mkdir -p "$dir"
+    "$BUILD/nolt-sim" --port 0 --modules "$MODULES" --quiet >"$dir/listening.txt" 2>"$dir/sim.log" &
+    local sim=$!
+    for _ in $(seq 100); do
+        [ "$(wc -l <"$dir/listening.txt")" -ge "$MODULES" ] && break
+        sleep 0.1
+    done
+    sed 's/^listening on //' "$dir/listening.txt" >"$dir/hosts.txt"
+    local times=() answered=0 t0
+    for _ in 1 2 3; do
+        t0=$(now)
+        "$BUILD/nolt-cli" --hosts "$dir/hosts.txt" status >"$dir/batch.txt" || true
+        times+=("$(awk -v a="$t0" -v b="$(now)" 'BEGIN { print b - a }')")
+        answered=$(grep -c "  confirmed  exit 0  " "$dir/batch.txt" || true)
+    done
+    local batch
+    batch=$(printf '%s\n' "${times[@]}" | sort -g | sed -n 2p)
+    local failed=0
+    t0=$(now)
+    while read -r host; do
+        "$BUILD/nolt-cli" --host "$host" status >/dev/null || failed=$((failed + 1))
+    done < <(head -n "$LOOP_SAMPLE" "$dir/hosts.txt")
+    local loop
+    loop=$(awk -v a="$t0" -v b="$(now)" -v n="$MODULES" -v s="$LOOP_SAMPLE" 'BEGIN { print (b - a) * n / s }')
+    kill "$sim" && wait "$sim" 2>/dev/null || true
+    row() { printf '| %-66s | %22s | %-16s |\n' "$1" "$2" "$3"; }
+    row "nolt-cli --hosts: status of $MODULES simulated modules, one run" \
+        "$(awk -v t="$batch" 'BEGIN { printf "%.2f s", t }') ($answered/$MODULES)" "< 2 s, all"
+    row "nolt-cli status once per module, shell loop (${LOOP_SAMPLE} timed, x$((MODULES / LOOP_SAMPLE)))" \
+        "$(awk -v t="$loop" 'BEGIN { printf "%.2f s", t }') ($failed failed)" ""
+    row "Batch speed-up over the shell loop" "$(awk -v a="$loop" -v b="$batch" 'BEGIN { printf "%.1fx", a / b }')" \
+        ">= 10x"
+    [ "$answered" -eq "$MODULES" ] && [ "$failed" -eq 0 ]
+}
+
 run_rows nolt_bench
 [ "$GUI" = 1 ] && run_rows nolt_bench_gui
+cli_rows || { echo "(nolt-cli rows: not every module answered; see $BUILD/cli-bench)"; status=1; }
 exit $status

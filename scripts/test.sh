@@ -33,10 +33,10 @@ if has_stage windows; then
 fi
 
 if has_stage tsan; then
-    echo "== ThreadSanitizer: link and simulator"
+    echo "== ThreadSanitizer: link, simulator and nolt-cli"
     configure_build build-tsan -DNOLT_GUI=OFF -DNOLT_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
     TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-        ctest --test-dir build-tsan -L "link|sim" --output-on-failure -j "$J"
+        ctest --test-dir build-tsan -L "link|sim|cli" --output-on-failure -j "$J"
     echo "== ThreadSanitizer: the real dialog against modules on 127.0.0.1"
     cmake -S "$ROOT" -B build-tsan-gui -G Ninja -DNOLT_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build-tsan-gui -j "$J" --target integration_tests

@@ -47,6 +47,8 @@ const std::vector<Flag>& flags()
          [](O& o, const std::string& t, long long) { o.bindAddress = t; }},
         {"--port", "N", "port to listen on, 0 picks a free one (default 2000)", 0, 65535,
          [](O& o, const std::string&, long long n) { o.port = static_cast<std::uint16_t>(n); }},
+        {"--modules", "N", "serve N modules, each with its own state, on consecutive ports", 1, 10000,
+         [](O& o, const std::string&, long long n) { o.modules = static_cast<int>(n); }},
         {"--quiet", nullptr, "do not print the frames", 0, 0,
          [](O& o, const std::string&, long long) { o.quiet = true; }},
         {"--version-number", "N", "version the module reports (default 7)",
@@ -146,7 +148,8 @@ std::string usageText()
     std::string text =
         "Usage: nolt-sim [options]\n"
         "Imitates a camera module on a TCP port and prints every frame in hex.\n"
-        "The first line printed is \"listening on ADDRESS:PORT\".\n\nOptions:\n";
+        "The first line printed is \"listening on ADDRESS:PORT\"; with --modules, one such\n"
+        "line per module, and every frame line starts with the module's port.\n\nOptions:\n";
     for (const Flag& f : flags()) {
         std::string left = std::string("  ") + f.name + (f.value ? std::string(" ") + f.value : "");
         if (left.size() < 26) left.resize(26, ' ');

@@ -14,19 +14,6 @@ int digitValue(char c)
 
 }  // namespace
 
-std::string toHex(std::span<const std::uint8_t> bytes)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size() * 3);
-    for (std::uint8_t b : bytes) {
-        if (!out.empty()) out += ' ';
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0x0F];
-    }
-    return out;
-}
-
 std::optional<Bytes> fromHex(std::string_view text)
 {
     Bytes out;

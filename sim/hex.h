@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/frame.h"
+#include "link/trace.h"
 
 #include <optional>
 #include <span>
@@ -10,8 +11,8 @@
 
 namespace nolt::sim {
 
-// "AA 01 01 01 01": upper case, one blank between bytes.
-std::string toHex(std::span<const std::uint8_t> bytes);
+// "AA 01 01 01 01": the same form as the tool's traffic trace.
+using nolt::toHex;
 
 // Reads pairs of hex digits, blanks allowed anywhere between pairs.
 // Returns nullopt for anything else.

@@ -1,6 +1,7 @@
 // nolt-sim: a camera module on a TCP port, for trying the tool without
 // hardware and for rehearsing faults.
 #include "sim/command_line.h"
+#include "sim/multi_server.h"
 #include "sim/server.h"
 #include "platform/program_info.h"
 
@@ -40,15 +41,19 @@ int main(int argc, char** argv)
     // Scripts read the port from the first line, so it is printed even when
     // the frames are not.
     const bool quiet = cl.options.quiet;
-    nolt::sim::SimServer server(cl.options, [quiet](const std::string& line) {
+    const auto sink = [quiet](const std::string& line) {
         if (!quiet || line.starts_with(nolt::sim::kListeningPrefix)) std::cout << line << std::endl;
-    });
+    };
+    nolt::sim::SimServer single(cl.options, sink);
+    nolt::sim::MultiServer many(cl.options, cl.options.modules, sink);
+    const bool multi = cl.options.modules > 1;
     std::string error;
-    if (!server.start(&error)) {
+    if (!(multi ? many.start(&error) : single.start(&error))) {
         std::cerr << "nolt-sim: " << error << "\n";
         return 1;
     }
     while (!g_stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    server.stop();
+    single.stop();
+    many.stop();
     return 0;
 }

@@ -1,6 +1,5 @@
 #include "sim/server.h"
 
-#include "link/protocol_names.h"
 #include "sim/hex.h"
 
 #include <array>
@@ -16,38 +15,6 @@ namespace {
 constexpr int kSliceMs = 20;
 
 using Clock = std::chrono::steady_clock;
-
-std::string printable(const Bytes& bytes)
-{
-    std::string text;
-    for (std::uint8_t b : bytes) text += (b >= 0x20 && b < 0x7F) ? static_cast<char>(b) : '.';
-    return text;
-}
-
-// The names of the whole frames a block holds, for the trace: "Status
-// report, Status report". Empty when the block is not a run of whole frames
-// (a piece of a split reply, or text).
-std::string frameNames(const Bytes& bytes, bool fromModule)
-{
-    std::string names;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        if (bytes[at] != kFrameStart || at + 3 > bytes.size()) return {};
-        const std::size_t end = at + bytes[at + 2] + kFrameOverhead;
-        const std::string_view name = fromModule ? replyName(bytes[at + 1]) : commandName(bytes[at + 1]);
-        if (end > bytes.size() || name.empty()) return {};
-        names += (names.empty() ? "" : ", ") + std::string(name);
-        at = end;
-    }
-    return names;
-}
-
-// Hex, then the frames' names after two blanks when the block has any.
-std::string traced(const Bytes& bytes, bool fromModule)
-{
-    const std::string names = frameNames(bytes, fromModule);
-    return names.empty() ? toHex(bytes) : toHex(bytes) + "  " + names;
-}
 
 }  // namespace
 
@@ -179,7 +146,7 @@ bool SimServer::execute(TcpConnection& client, const std::vector<Action>& action
     for (const Action& a : actions) {
         switch (a.kind) {
         case Action::Kind::Write:
-            log("-> " + traced(a.bytes, true));
+            log("-> " + blockText(a.bytes, TraceDirection::Sent, TracePeer::Module));
             if (!client.sendAll(a.bytes)) {
                 log("client left");
                 return false;
@@ -207,12 +174,8 @@ bool SimServer::pause(int ms)
 void SimServer::logReceived(const std::vector<Received>& units)
 {
     for (const Received& u : units) {
-        if (u.isFrame) {
-            ++frames_;
-            log("<- " + traced(u.bytes, false));
-        } else {
-            log("<- " + toHex(u.bytes) + "  \"" + printable(u.bytes) + "\"");
-        }
+        if (u.isFrame) ++frames_;
+        log("<- " + blockText(u.bytes, TraceDirection::Received, TracePeer::Module));
     }
 }
 

@@ -39,6 +39,7 @@ struct ServerOptions {
     std::string bindAddress = "127.0.0.1";
     std::uint16_t port = 2000;  // 0 picks a free port
     bool quiet = true;          // false: print every frame in hex on stdout
+    int modules = 1;            // > 1: that many modules on consecutive ports from `port`
     ModuleOptions module;
 };
 

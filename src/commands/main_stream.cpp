@@ -13,11 +13,6 @@ namespace {
 
 constexpr std::wstring_view kSelectSomething = L"Please select at least one parameter";
 
-constexpr std::wstring_view kUnplayableWarning =
-    L"Select the following configuration. The decoder may not play normally. Please choose carefully: "
-    L"RTSP  Nnetwork output frame rate: 30 frames  ncode packet format: by frame  nselect by slice format "
-    L"if the player cannot play.";
-
 constexpr std::wstring_view kPacketFormatReminder =
     L"The By_Slice format supports 30 frames and 25 frames, which is similar to the IPC code output mode on "
     L"the market. It has better compatibility with the player, but the IDR frame is large, the code rate "

@@ -9,14 +9,15 @@
 #include <span>
 #include <string_view>
 
+#include "res/list_items.h"
+
 namespace nolt {
 
 // The bit-rate list has a short form ("1M" to "4M") for the smallest
 // resolution and a long form ("1M" to "8M") otherwise.
 enum class BitRateForm { Short, Long };
 
-inline constexpr std::array<std::wstring_view, 9> kBitRateItems{
-    L"1M", L"1.5M", L"2M", L"3M", L"4M", L"5M", L"6M", L"7M", L"8M"};
+inline constexpr std::span<const std::wstring_view> kBitRateItems{res::kBitRateListItems};
 inline constexpr std::size_t kShortBitRateCount = 5;
 
 // The items of the bit-rate list in the given form, in order.
@@ -34,6 +35,12 @@ std::optional<BitRateForm> subBitRateFormFor(int resolutionIndex);
 // The combination a decoder may not play: "30 frame", "RTSP" and "By Frame"
 // (index 1 in each of the three lists).
 bool mainStreamNeedsWarning(int frameRateIndex, int pushModeIndex, int packetIndex);
+
+// The warning that combination draws; it only warns, the settings still go.
+inline constexpr std::wstring_view kUnplayableWarning =
+    L"Select the following configuration. The decoder may not play normally. Please choose carefully: "
+    L"RTSP  Nnetwork output frame rate: 30 frames  ncode packet format: by frame  nselect by slice format "
+    L"if the player cannot play.";
 
 // "UDP Bare flow" (index 0) makes the UDP receiver address and port usable
 // and puts them into the IP settings.

@@ -2,7 +2,9 @@
 
 #include "link/connect_input.h"
 #include "link/effect.h"
+#include "link/link_texts.h"
 #include "link/replies.h"
+#include "platform/code_page.h"
 #include "res/resource.h"
 
 #include <array>
@@ -13,15 +15,15 @@ namespace nolt {
 namespace {
 
 constexpr const wchar_t* kSocketFailed = L"Failed to create socket";
-constexpr const wchar_t* kBadInput = L"Please enter the correct IP address or port";
+constexpr const wchar_t* kBadInput = kLinkBadInput;
 constexpr const wchar_t* kWaiting = L"Waiting for connection..........";
 constexpr const wchar_t* kConnectFailedBox =
     L"Connection failed, please check whether the filling is correct and whether the network "
     L"connection is normal!";
-constexpr const wchar_t* kConnectFailedLog = L"Connection failed, please try again.";
+constexpr const wchar_t* kConnectFailedLog = kLinkConnectFailedLog;
 constexpr const wchar_t* kConnected = L"Connection to server succeeded.";
-constexpr const wchar_t* kDisconnected = L"Disconnected.";
-constexpr const wchar_t* kSendFailed = L"Operation failed, please check the connection";
+constexpr const wchar_t* kDisconnected = kLinkDisconnected;
+constexpr const wchar_t* kSendFailed = kLinkSendFailed;
 
 // The fields a link reset empties, in the order it empties them.
 constexpr std::array kResetFields = {res::IDC_VERSION, res::IDC_INPUT_FREQ, res::IDC_OUTPUT_FREQ,
@@ -36,7 +38,7 @@ constexpr std::chrono::milliseconds kPumpInterval{2};
 
 }  // namespace
 
-Link::Link(LinkUi& ui) : ui_(ui) {}
+Link::Link(LinkUi& ui, std::shared_ptr<TraceSink> trace) : ui_(ui), trace_(std::move(trace)) {}
 
 Link::~Link()
 {
@@ -90,7 +92,25 @@ bool Link::sendCommandFrame(std::span<const std::uint8_t> frame)
 long Link::sendRaw(std::span<const std::uint8_t> bytes)
 {
     const SocketPtr socket = currentSocket();
-    return socket ? socket->send(bytes) : -1;
+    if (!socket) return -1;
+    if (!trace_) return socket->send(bytes);
+    // The send and its trace line are one step, so that the reply, which the
+    // link thread may read at once, never comes before it in the trace.
+    std::lock_guard order(traceOrder_);
+    const long sent = socket->send(bytes);
+    if (sent >= 0) traceBlock(TraceDirection::Sent, bytes.first(static_cast<std::size_t>(sent)));
+    return sent;
+}
+
+void Link::traceBlock(TraceDirection direction, std::span<const std::uint8_t> bytes) const
+{
+    if (!trace_) return;
+    std::string peer;
+    {
+        std::lock_guard lock(mutex_);
+        peer = peer_;
+    }
+    trace_->record(peer, direction, bytes);
 }
 
 std::shared_ptr<TextRequest> Link::beginTextRequest()
@@ -147,11 +167,12 @@ Link::SocketPtr Link::connectProcedure(const std::wstring& ipText, const std::ws
         return nullptr;
     }
     auto socket = std::make_shared<TcpSocket>(std::move(*created));
+    const int port = readPortText(portText);
     {
         std::lock_guard lock(mutex_);
         socket_ = socket;
+        peer_ = toNarrow(ipText) + ":" + std::to_string(port);
     }
-    const int port = readPortText(portText);
     if (!connectInputAcceptable(ipText, port)) {
         box(kBadInput, BoxIcon::None);
         releaseSocket(socket);
@@ -221,8 +242,12 @@ void Link::receiveLoop(const SocketPtr& socket)
             reset();
             return;
         }
-        auto items = reader.feed(std::span(buffer).first(static_cast<std::size_t>(n)),
-                                 FrameReader::Clock::now());
+        const auto block = std::span(buffer).first(static_cast<std::size_t>(n));
+        if (trace_) {
+            std::lock_guard order(traceOrder_);
+            traceBlock(TraceDirection::Received, block);
+        }
+        auto items = reader.feed(block, FrameReader::Clock::now());
         if (!handleItems(std::move(items))) return;
     }
 }

@@ -7,6 +7,7 @@
 #include "link/frame_reader.h"
 #include "link/link_ui.h"
 #include "link/text_request.h"
+#include "link/trace.h"
 #include "platform/tcp_socket.h"
 #include "platform/wake_signal.h"
 
@@ -26,7 +27,9 @@ struct Effect;
 
 class Link {
 public:
-    explicit Link(LinkUi& ui);
+    // Every block sent and received goes to the trace, when there is one:
+    // by default the file named by NOLT_PCCLIENT_TRACE.
+    explicit Link(LinkUi& ui, std::shared_ptr<TraceSink> trace = TraceSink::fromEnvironment());
     // Stops and joins the link thread without pumping the UI: a dialog must
     // call stop() with its pump first if the thread may be waiting on it.
     ~Link();
@@ -74,6 +77,7 @@ private:
     void closeSocket();
     void releaseSocket(const SocketPtr& socket);
     SocketPtr currentSocket() const;
+    void traceBlock(TraceDirection direction, std::span<const std::uint8_t> bytes) const;
 
     // Window calls of the link thread; silent once stop() has begun.
     void log(const std::wstring& line);
@@ -83,8 +87,11 @@ private:
 
     LinkUi& ui_;
     WakeSignal wake_;
-    mutable std::mutex mutex_;  // guards socket_ and textRequest_
+    mutable std::mutex mutex_;  // guards socket_, peer_ and textRequest_
     SocketPtr socket_;
+    std::string peer_;  // "address:port" of the connection, for the trace
+    const std::shared_ptr<TraceSink> trace_;
+    std::mutex traceOrder_;  // a send and its trace line against a receive and its
     std::shared_ptr<TextRequest> textRequest_;
     std::atomic<bool> connected_{false};
     std::atomic<bool> running_{false};

@@ -34,6 +34,8 @@ public:
     TcpConnection& operator=(const TcpConnection&) = delete;
 
     bool isOpen() const { return handle_ != kNoSocket; }
+    // For waiting on many connections at once (socket_poll.h).
+    NativeSocket nativeHandle() const { return handle_; }
 
     // Waits at most timeoutMs for bytes and reads what has arrived, up to
     // the buffer's size. Closed means the peer ended the connection.
@@ -69,6 +71,8 @@ public:
                                            int backlog = 4, std::string* error = nullptr);
 
     bool isOpen() const { return handle_ != kNoSocket; }
+
+    NativeSocket nativeHandle() const { return handle_; }
 
     // The port actually bound, useful after asking for port 0.
     std::uint16_t port() const { return port_; }

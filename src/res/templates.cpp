@@ -1,5 +1,6 @@
 #include "res/templates.h"
 
+#include "res/list_items.h"
 #include "res/resource.h"
 
 namespace nolt::res {
@@ -8,20 +9,6 @@ namespace {
 using K = fw::ControlKind;
 using namespace fw;  // style bits
 
-// Drop-down list items, index 0 first. The lists are not sorted.
-constexpr std::wstring_view kItems1022[] = {L"720P", L"1080P", L"2160P"};
-constexpr std::wstring_view kItems1021[] = {L"1M", L"1.5M", L"2M", L"3M", L"4M", L"5M", L"6M", L"7M", L"8M"};
-constexpr std::wstring_view kItems1023[] = {L"UDP Bare flow", L"RTSP", L"SPI 422", L"RTMP", L"onvif"};
-constexpr std::wstring_view kItems1032[] = {L"H264", L"H265"};
-constexpr std::wstring_view kItems1033[] = {L"25 frame", L"30 frame"};
-constexpr std::wstring_view kItems1034[] = {L"By Slice", L"By Frame"};
-constexpr std::wstring_view kItems1035[] = {L"MP4", L"H264", L"H265"};
-constexpr std::wstring_view kItems1036[] = {L"1280*720", L"1920*1080", L"1024*768", L"720*576", L"640*480", L"320*240"};
-constexpr std::wstring_view kItems1037[] = {L"1M", L"1.5M", L"2M", L"3M", L"4M", L"5M", L"6M", L"7M", L"8M"};
-constexpr std::wstring_view kItems1038[] = {L"RTSP to network", L"RTMP  to network"};
-constexpr std::wstring_view kItems1040[] = {L"H264", L"H265"};
-constexpr std::wstring_view kItems1041[] = {L"25 frame", L"30 frame"};
-constexpr std::wstring_view kItems1042[] = {L"By Slice", L"By Frame"};
 // Main dialog, template order (which is the tab order). Positions in dialog units.
 constexpr ControlTemplate kMainControls[] = {
     {1006, K::IpAddress, L"", 41, 15, 90, 14, kNone},  // 1
@@ -29,12 +16,12 @@ constexpr ControlTemplate kMainControls[] = {
     {1004, K::LogEdit, L"", 216, 44, 84, 229, kNone},  // 3
     {1007, K::DigitsEdit, L"", 172, 15, 39, 14, kDisabled},  // 4
     {1019, K::PushButton, L"Current State of Camera", 19, 66, 50, 36, kMultiLine},  // 5
-    {1022, K::DropDownList, L"", 129, 153, 71, 30, kNone, kItems1022},  // 6
-    {1021, K::DropDownList, L"", 129, 171, 71, 30, kNone, kItems1021},  // 7
-    {1023, K::DropDownList, L"", 129, 188, 71, 30, kNone, kItems1023},  // 8
-    {1032, K::DropDownList, L"", 129, 206, 71, 30, kNone, kItems1032},  // 9
-    {1033, K::DropDownList, L"", 129, 225, 72, 30, kNone, kItems1033},  // 10
-    {1034, K::DropDownList, L"", 129, 243, 72, 30, kNone, kItems1034},  // 11
+    {1022, K::DropDownList, L"", 129, 153, 71, 30, kNone, kMainResolutionItems},  // 6
+    {1021, K::DropDownList, L"", 129, 171, 71, 30, kNone, kBitRateListItems},  // 7
+    {1023, K::DropDownList, L"", 129, 188, 71, 30, kNone, kMainPushModeItems},  // 8
+    {1032, K::DropDownList, L"", 129, 206, 71, 30, kNone, kEncoderItems},  // 9
+    {1033, K::DropDownList, L"", 129, 225, 72, 30, kNone, kFrameRateItems},  // 10
+    {1034, K::DropDownList, L"", 129, 243, 72, 30, kNone, kPacketItems},  // 11
     {1012, K::PushButton, L"Main stream settings", 11, 181, 50, 21, kMultiLine | kDisabled},  // 12
     {1024, K::IpAddress, L"", 54, 287, 90, 14, kNone},  // 13
     {1017, K::DigitsEdit, L"", 171, 288, 30, 14, kDisabled},  // 14
@@ -72,17 +59,17 @@ constexpr ControlTemplate kMainControls[] = {
     {fw::IDC_STATIC, K::GroupBox, L"", 7, 360, 202, 38, kNone},  // 46
     {fw::IDC_STATIC, K::StaticCenter, L"Packet format", 63, 243, 60, 9, kNone},  // 47
     {1039, K::PushButton, L"Reminder", 11, 144, 48, 23, kNone},  // 48
-    {1035, K::DropDownList, L"", 129, 260, 72, 30, kNone, kItems1035},  // 49
+    {1035, K::DropDownList, L"", 129, 260, 72, 30, kNone, kRecordItems},  // 49
     {fw::IDC_STATIC, K::StaticCenter, L"Record format", 65, 261, 59, 8, kNone},  // 50
     {1030, K::IpAddress, L"", 54, 343, 90, 14, kNone},  // 51
     {fw::IDC_STATIC, K::StaticLeft, L"DNS", 18, 345, 23, 8, kNone},  // 52
     {1031, K::PushButton, L"Sub stream settings", 11, 241, 50, 21, kMultiLine | kHidden | kDisabled},  // 53
-    {1036, K::DropDownList, L"", 217, 153, 67, 99, kHidden, kItems1036},  // 54
-    {1037, K::DropDownList, L"", 217, 170, 68, 95, kHidden, kItems1037},  // 55
-    {1038, K::DropDownList, L"", 217, 188, 67, 30, kHidden, kItems1038},  // 56
-    {1040, K::DropDownList, L"", 217, 205, 67, 30, kHidden, kItems1040},  // 57
-    {1041, K::DropDownList, L"", 217, 224, 68, 30, kHidden, kItems1041},  // 58
-    {1042, K::DropDownList, L"", 217, 242, 68, 30, kHidden, kItems1042},  // 59
+    {1036, K::DropDownList, L"", 217, 153, 67, 99, kHidden, kSubResolutionItems},  // 54
+    {1037, K::DropDownList, L"", 217, 170, 68, 95, kHidden, kBitRateListItems},  // 55
+    {1038, K::DropDownList, L"", 217, 188, 67, 30, kHidden, kSubPushModeItems},  // 56
+    {1040, K::DropDownList, L"", 217, 205, 67, 30, kHidden, kEncoderItems},  // 57
+    {1041, K::DropDownList, L"", 217, 224, 68, 30, kHidden, kFrameRateItems},  // 58
+    {1042, K::DropDownList, L"", 217, 242, 68, 30, kHidden, kPacketItems},  // 59
     {fw::IDC_STATIC, K::GroupBox, L"Main stream", 125, 134, 83, 140, kNone},  // 60
     {fw::IDC_STATIC, K::GroupBox, L"Sub stream", 210, 134, 80, 140, kHidden},  // 61
     {1048, K::RadioButton, L"10M", 257, 313, 25, 8, kGroup},  // 62

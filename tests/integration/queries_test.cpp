@@ -8,6 +8,7 @@
 #include "soak/reply_stream.h"
 
 #include <cstdint>
+#include <fstream>
 #include <limits>
 #include <thread>
 
@@ -234,6 +235,25 @@ TEST_F(QueriesTest, TenThousandRepliesAreAllHandledInOrder)
         ASSERT_EQ(lines[static_cast<std::size_t>(i) + 1], stream.expected()[static_cast<std::size_t>(i)].logLine) << i;
     EXPECT_EQ(text(res::IDC_VERSION), stream.expected()[kReplies - 5].versionText);
     EXPECT_TRUE(dlg->IsConnected());
+}
+
+// With NOLT_PCCLIENT_TRACE set, the dialog's link records its traffic in
+// that file; the dialog itself is the same.
+TEST_F(QueriesTest, TraceVariableRecordsEveryBlockInTheFile)
+{
+    const std::filesystem::path trace = dir() / "trace.txt";
+    setenv("NOLT_PCCLIENT_TRACE", trace.c_str(), 1);
+    connectSim();
+    unsetenv("NOLT_PCCLIENT_TRACE");
+    ASSERT_TRUE(waitForLine(kConnected));
+    ASSERT_TRUE(click(*dlg, res::IDC_STATUS_QUERY));
+    ASSERT_TRUE(waitForLine(kStatusOk));
+    std::ifstream in(trace);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find(' ') + 1));
+    const std::string peer = "127.0.0.1:" + std::to_string(simulator->port());
+    EXPECT_EQ(lines, (std::vector<std::string>{peer + " -> AA 01 01 01 01  Status query",
+                                               peer + " <- AA 01 0A 19 19 07 80 04 38 07 80 04 38 B8  Status report"}));
 }
 
 }  // namespace

@@ -23,13 +23,14 @@ TEST(SimCommandLine, EveryFlagReachesItsOption)
          "rtmp://x/y", "--bad-checksum", "--split", "3", "--split-pause", "20", "--coalesce", "--repeat", "2",
          "--flood", "10000", "--delay", "100", "--silent", "--close-after", "4", "--info-after-frames", "5",
          "--info-after-ms", "300", "--upper-prefix", "--silent-address", "--drop-seed", "4294967295",
-         "--drop-within", "8", "--status-payload", "19 32 07 80"});
+         "--drop-within", "8", "--status-payload", "19 32 07 80", "--modules", "1000"});
     ASSERT_EQ(cl.outcome, Outcome::Run) << cl.error;
     const ServerOptions& o = cl.options;
     const Faults& f = o.module.faults;
     EXPECT_EQ(o.bindAddress, "127.0.0.2");
     EXPECT_EQ(o.port, 0);
     EXPECT_TRUE(o.quiet);
+    EXPECT_EQ(o.modules, 1000);
     EXPECT_EQ(o.module.initial.version, -5);
     EXPECT_EQ(o.module.initial.pushAddress, "rtmp://x/y");
     EXPECT_TRUE(f.badChecksum);
@@ -55,7 +56,7 @@ TEST(SimCommandLine, RefusesBadInput)
     const std::vector<std::vector<std::string>> table{
         {"--nope"}, {"--port"}, {"--port", "65536"}, {"--port", "-1"}, {"--port", "20x"},
         {"--split", "0"}, {"--repeat", ""}, {"--drop-seed", "4294967296"},
-        {"--status-payload", "19 3"}, {"--status-payload", "zz"},
+        {"--status-payload", "19 3"}, {"--status-payload", "zz"}, {"--modules", "0"}, {"--modules", "10001"},
     };
     for (const auto& args : table) {
         const CommandLine cl = parseCommandLine(args);

@@ -1,0 +1,16 @@
+// Text conversions for the command line: arguments arrive narrow, the core's
+// messages are wide, and everything printed is UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nolt::cli {
+
+std::string utf8(std::wstring_view text);
+std::wstring wide(std::string_view utf8Text);
+
+// "1.5 s", "250 ms": a time in seconds for messages.
+std::string secondsText(double seconds);
+
+}  // namespace nolt::cli

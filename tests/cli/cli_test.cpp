@@ -1,0 +1,523 @@
+// nolt-cli run in-process against in-process simulators on 127.0.0.1: every
+// command's bytes at the module, its outcome and exit status; bad input that
+// sends nothing; a silent module; --json parsed; a batch of twenty modules
+// with two dead and one slow; and the traffic trace of the CLI and the link.
+#include "cli/cli.h"
+#include "cli/json.h"
+#include "commands/command_frames.h"
+#include "commands/stream_rules.h"
+#include "link/link.h"
+#include "link/recording_ui.h"
+#include "sim/multi_server.h"
+#include "sim/server.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace nolt {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+    double seconds = 0;
+};
+
+CliRun runCli(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    CliRun run;
+    const auto start = Clock::now();
+    run.status = cli::runCli(args, out, err);
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Collects what a simulator received ("<- " lines), by port for many modules:
+// the hex of each block, without the names the simulator puts after frames.
+class Received {
+public:
+    sim::SimServer::LogSink sink()
+    {
+        return [this](const std::string& line) {
+            const auto at = line.find("<- ");
+            if (at == std::string::npos) return;
+            std::string block = line.substr(at + 3);
+            if (block.starts_with("AA ")) block = block.substr(0, block.find("  "));
+            std::lock_guard lock(mutex_);
+            lines_.push_back(block);
+        };
+    }
+    // Waits briefly: a block the CLI sent without awaiting an answer may
+    // still be on its way into the simulator's log.
+    std::vector<std::string> lines(std::size_t atLeast = 0) const
+    {
+        for (const auto until = Clock::now() + 2s; Clock::now() < until; std::this_thread::sleep_for(5ms)) {
+            std::lock_guard lock(mutex_);
+            if (lines_.size() >= atLeast) break;
+        }
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+// One simulated module on a free port of 127.0.0.1.
+struct Module {
+    explicit Module(sim::Faults faults = {}) : server(options(faults), received.sink())
+    {
+        EXPECT_TRUE(server.start());
+    }
+    static sim::ServerOptions options(const sim::Faults& faults)
+    {
+        sim::ServerOptions o;
+        o.port = 0;
+        o.module.faults = faults;
+        return o;
+    }
+    std::vector<std::string> with(std::vector<std::string> command) const
+    {
+        std::vector<std::string> args{"--host", "127.0.0.1", "--port", std::to_string(server.port())};
+        args.insert(args.end(), command.begin(), command.end());
+        return args;
+    }
+
+    Received received;
+    sim::SimServer server;
+};
+
+sim::Faults badChecksum()
+{
+    sim::Faults f;
+    f.badChecksum = true;
+    return f;
+}
+
+sim::Faults upperCasePrefix()
+{
+    sim::Faults f;
+    f.upperCasePrefix = true;
+    return f;
+}
+
+const std::string kStatusOut =
+    "Get current movement status successfully\nOutput Freq: 25\nInput Freq: 25\nSrc Img Size: 1920x1080\n"
+    "Dest Img Size: 1920x1080\n";
+
+std::string utf8(std::wstring_view text)
+{
+    std::string out;
+    for (wchar_t c : text) out += static_cast<char>(c);  // the warning is ASCII
+    return out;
+}
+
+// ---- every command --------------------------------------------------------
+
+struct CommandCase {
+    const char* name;
+    std::vector<std::string> command;
+    sim::Faults faults;
+    std::string atModule;  // the one block the module received, in hex
+    std::string out;
+    int status;
+    std::string err = {};
+};
+
+TEST(CliCommands, SendTheDialogsBytesAndPrintTheDialogsOutcome)
+{
+    const std::vector<CommandCase> cases{
+        {"status", {"status"}, {}, "AA 01 01 01 01", kStatusOut, 0},
+        {"version", {"version"}, {}, "AA 05 01 01 01", "Version number query succeeded\nVersion: 7\n", 0},
+        {"set-ip with the UDP receiver",
+         {"set-ip", "--module-ip", "192.168.2.119", "--gateway", "192.168.2.1", "--dns", "0.0.0.0", "--mask",
+          "255.255.255.0", "--udp-ip", "192.168.5.3", "--udp-port", "23003"},
+         {},
+         "AA 04 16 C0 A8 05 03 59 DB C0 A8 02 77 C0 A8 02 01 00 00 00 00 FF FF FF 00 ED",
+         "IP is set successfully, please power on again.\n",
+         0},
+        {"set-ip without it",
+         {"set-ip", "--module-ip=192.168.2.119", "--gateway=192.168.2.1", "--dns=0.0.0.0", "--mask=255.255.255.0"},
+         {},
+         "AA 04 16 00 00 00 0E 00 00 C0 A8 02 77 C0 A8 02 01 00 00 00 00 FF FF FF 00 57",
+         "IP is set successfully, please power on again.\n",
+         0},
+        {"set-main-stream, other spellings",
+         {"set-main-stream", "--resolution", "1080p", "--bitrate", "4M", "--push-mode", "RTSP", "--encoder", "H264",
+          "--frame-rate", "25", "--packet", "by-slice", "--record", "mp4"},
+         {},
+         "AA 02 07 05 02 02 01 01 01 01 0D",
+         "Code setting succeeded, please power on again.\n",
+         0},
+        {"set-main-stream that only warns",
+         {"set-main-stream", "--resolution", "720P", "--bitrate", "1.5M", "--push-mode", "RTSP", "--encoder", "H265",
+          "--frame-rate", "30 frame", "--packet", "By Frame", "--record", "H265"},
+         {},
+         "AA 02 07 02 01 02 02 02 02 03 0E",
+         "Code setting succeeded, please power on again.\n",
+         0,
+         utf8(kUnplayableWarning) + "\n"},
+        {"set-sub-stream",
+         {"set-sub-stream", "--resolution", "1920x1080", "--bitrate", "8M", "--push-mode", "rtmp", "--encoder",
+          "H265", "--frame-rate", "30", "--packet", "BY_FRAME"},
+         {},
+         "AA 10 06 09 02 02 02 02 02 13",
+         "Subcode set successfully\n",
+         0},
+        {"sub-stream off", {"sub-stream", "off"}, {}, "AA 10 06 00 00 00 00 00 00 00", "Subcode set successfully\n", 0},
+        {"bandwidth 10M", {"bandwidth", "10M"}, {}, "AA 20 01 01 01", "Network bandwidth 10m set successfully\n", 0},
+        {"bandwidth 100M", {"bandwidth", "100m"}, {}, "AA 20 01 00 00", "Network bandwidth 100m set successfully\n", 0},
+        {"dhcp on", {"dhcp", "on"}, {}, "AA 21 01 01 01", "DHCP ON\n", 0},
+        {"dhcp off", {"dhcp", "OFF"}, {}, "AA 21 01 00 00", "DHCP OFF\n", 0},
+        {"get-push-addr", {"get-push-addr"}, {}, "67 65 74 5F 61 64 64 72 72 74 6D 70  \"get_addrrtmp\"",
+         "rtmp://127.0.0.1/live/stream\n", 0},
+        {"set-push-addr", {"set-push-addr", "rtmp://a/b"}, {}, "72 74 6D 70 3A 2F 2F 61 2F 62  \"rtmp://a/b\"", "", 0},
+        // The module refuses: its reply fails the checksum, or is not an address.
+        {"status refused", {"status"}, badChecksum(), "AA 01 01 01 01",
+         "Failed to get current movement status\nOutput Freq: 0\nInput Freq: 0\nSrc Img Size: 0\nDest Img Size: 0\n", 1},
+        {"set-main-stream refused",
+         {"set-main-stream", "--resolution", "2160P", "--bitrate", "8M", "--push-mode", "onvif", "--encoder", "H264",
+          "--frame-rate", "25", "--packet", "By Slice", "--record", "MP4"},
+         badChecksum(),
+         "AA 02 07 09 03 05 01 01 01 01 15",
+         "Coding setting failed\n",
+         1},
+        {"dhcp refused", {"dhcp", "on"}, badChecksum(), "AA 21 01 01 01", "DHCP Setup failed\n", 1},
+        {"get-push-addr refused", {"get-push-addr"}, upperCasePrefix(),
+         "67 65 74 5F 61 64 64 72 72 74 6D 70  \"get_addrrtmp\"", "The module's answer is not an rtmp:// address\n", 1},
+    };
+    for (const CommandCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Module module(c.faults);
+        const CliRun run = runCli(module.with(c.command));
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(module.received.lines(1), std::vector<std::string>{c.atModule});
+    }
+}
+
+// ---- bad input: the dialog's texts, exit 2, nothing sent -------------------
+
+TEST(CliCommands, BadInputIsRefusedWithTheDialogsTextAndNothingIsSent)
+{
+    const std::vector<std::string> ip{"--gateway", "10.0.0.1", "--dns", "0.0.0.0", "--mask", "255.0.0.0"};
+    const auto setIp = [&ip](std::vector<std::string> more) {
+        std::vector<std::string> args{"set-ip"};
+        args.insert(args.end(), more.begin(), more.end());
+        args.insert(args.end(), ip.begin(), ip.end());
+        return args;
+    };
+    const std::vector<std::string> main720{"set-main-stream", "--resolution", "720P", "--push-mode", "RTSP",
+                                           "--encoder", "H264", "--frame-rate", "25", "--packet", "By Slice",
+                                           "--record", "MP4"};
+    auto with = [](std::vector<std::string> base, std::vector<std::string> more) {
+        base.insert(base.end(), more.begin(), more.end());
+        return base;
+    };
+    struct Case {
+        std::vector<std::string> command;
+        std::string firstLine;  // of stderr
+    };
+    const std::vector<Case> cases{
+        {setIp({"--module-ip", "10.0.0.1"}), "Illegal IP address input, please enter a number between (2 - 254)!"},
+        {setIp({"--module-ip", "0.0.0.9"}), "Illegal IP address input, please enter a number between (2 - 254)!"},
+        {{"set-ip", "--module-ip", "10.0.0.9", "--gateway", "10.0.0.255", "--dns", "0.0.0.0", "--mask", "0.0.0.0"},
+         "The gateway address is illegal. Please enter a number between (1 - 254)!"},
+        {setIp({"--module-ip", "10.0.0.9", "--udp-ip", "10.0.0.1", "--udp-port", "23003"}),
+         "Illegal IP address input, please enter a number between (2-255)!"},
+        {setIp({"--module-ip", "10.0.0.9", "--udp-ip", "10.0.0.255", "--udp-port", "1024"}),
+         "The port number is not valid. Please enter a number between (1025-65534)!"},
+        {setIp({"--module-ip", "10.0.0.9", "--udp-port", "23003"}),
+         "Illegal IP address input, please enter a number between (2-255)!"},
+        {setIp({"--module-ip", "10.0.0.300"}),
+         "nolt-cli set-ip: --module-ip \"10.0.0.300\" is not an address of four numbers 0 to 255"},
+        {{"set-ip", "--module-ip", "10.0.0.9"}, "nolt-cli set-ip: --gateway is missing"},
+        {with(main720, {"--bitrate", "5M"}),
+         "nolt-cli set-main-stream: --bitrate 5M is not offered with --resolution 720P (1M, 1.5M, 2M, 3M, 4M)"},
+        {with(main720, {"--bitrate", "9M"}), "nolt-cli set-main-stream: --bitrate \"9M\" is not one of 1M, 1.5M, "
+                                             "2M, 3M, 4M, 5M, 6M, 7M, 8M"},
+        {{"set-main-stream", "--resolution", "720P"},
+         "nolt-cli set-main-stream: --bitrate is missing: the settings need a choice in every list"},
+        {{"set-sub-stream", "--resolution", "1280*720", "--bitrate", "6M", "--push-mode", "rtsp", "--encoder",
+          "h264", "--frame-rate", "25", "--packet", "by-slice"},
+         "nolt-cli set-sub-stream: --bitrate 6M is not offered with --resolution 1280*720 (1M, 1.5M, 2M, 3M, 4M)"},
+        {{"bandwidth", "1G"}, "nolt-cli bandwidth: \"1G\" is not 10M or 100M"},
+        {{"dhcp"}, "nolt-cli dhcp: needs on|off"},
+        {{"sub-stream", "on"}, "nolt-cli sub-stream: \"on\" is not off (switching on sends nothing: use set-sub-stream)"},
+        {{"status", "--fast"}, "nolt-cli status: unknown option --fast"},
+        {{"reboot"}, "nolt-cli: unknown command \"reboot\""},
+    };
+    Module module;
+    for (const Case& c : cases) {
+        const CliRun run = runCli(module.with(c.command));
+        EXPECT_EQ(run.status, 2) << c.firstLine;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(linesOf(run.err).at(0), c.firstLine);
+    }
+    // The module's address and port are checked as the dialog's Connect checks them.
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--host", "0.0.0.0", "status"},
+             {"--host", "127.0.0.1", "--port", "65535", "status"},
+             {"--host", "127.0.0.1:0", "status"},
+             {"--host", "not-an-address", "status"}}) {
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "Please enter the correct IP address or port\n");
+    }
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(module.server.connectionsAccepted(), 0);
+}
+
+// ---- a module that never answers ------------------------------------------
+
+TEST(CliCommands, SilentModuleEndsInTheTimeoutWithExitOne)
+{
+    sim::Faults silent;
+    silent.silent = true;
+    Module module(silent);
+    const CliRun run = runCli(module.with({"--timeout", "0.3", "version"}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "No answer from the module within 300 ms\n");
+    EXPECT_GE(run.seconds, 0.28);
+    EXPECT_LT(run.seconds, 1.5);
+    EXPECT_EQ(module.received.lines(1), std::vector<std::string>{"AA 05 01 01 01"});
+}
+
+// ---- many modules ----------------------------------------------------------
+
+struct Batch {
+    Batch() : many(options(), 17, received.sink()), slow(slowOptions(), received.sink()), silent(silentOptions())
+    {
+        EXPECT_TRUE(many.start());
+        EXPECT_TRUE(slow.start());
+        EXPECT_TRUE(silent.start());
+        // A port nobody listens on: taken from the system, then let go.
+        auto probe = TcpListener::open("127.0.0.1", 0);
+        deadPort = probe->port();
+        probe->close();
+
+        hostsFile = std::filesystem::temp_directory_path() /
+                    ("nolt-cli-hosts-" + std::to_string(Clock::now().time_since_epoch().count()) + ".txt");
+        std::ofstream f(hostsFile);
+        f << "# twenty modules: seventeen in one simulator, one slow, two dead\n\n";
+        const auto ports = many.ports();
+        // The first is given without a port: --port supplies it.
+        f << "127.0.0.1   # the default port\n";
+        for (std::size_t i = 1; i < ports.size(); ++i) f << "127.0.0.1:" << ports[i] << "\n";
+        f << "127.0.0.1:" << slow.port() << "\n127.0.0.1:" << silent.port() << "\n127.0.0.1:" << deadPort << "\n";
+    }
+    ~Batch() { std::filesystem::remove(hostsFile); }
+
+    static sim::ServerOptions options()
+    {
+        sim::ServerOptions o;
+        o.port = 0;
+        return o;
+    }
+    static sim::ServerOptions slowOptions()
+    {
+        auto o = options();
+        o.module.faults.delayMs = 400;
+        return o;
+    }
+    static sim::ServerOptions silentOptions()
+    {
+        auto o = options();
+        o.module.faults.silent = true;
+        return o;
+    }
+    std::vector<std::string> args(std::vector<std::string> more) const
+    {
+        std::vector<std::string> a{"--hosts", hostsFile.string(), "--port", std::to_string(many.ports()[0]),
+                                   "--timeout", "1"};
+        a.insert(a.end(), more.begin(), more.end());
+        return a;
+    }
+
+    Received received;
+    sim::MultiServer many;
+    sim::SimServer slow;
+    sim::SimServer silent;
+    std::uint16_t deadPort = 0;
+    std::filesystem::path hostsFile;
+};
+
+TEST(CliBatch, TwentyModulesTwoDeadOneSlowEachWithItsOwnOutcome)
+{
+    Batch batch;
+    const CliRun run = runCli(batch.args({"bandwidth", "10M"}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_LT(run.seconds, 1.8) << "a dead module held up the batch";
+    // Eighteen modules received the frame once each; the silent one too.
+    const auto atModules = batch.received.lines(18);
+    EXPECT_EQ(std::count(atModules.begin(), atModules.end(), "AA 20 01 01 01"), 18);
+
+    const auto lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 20u + 1 + 6) << run.out;  // a line each, a blank, the table
+    std::map<std::string, std::string> byHost;
+    for (std::size_t i = 0; i < 20; ++i) byHost[lines[i].substr(0, lines[i].find("  "))] = lines[i];
+    ASSERT_EQ(byHost.size(), 20u);
+    for (const auto& [host, line] : byHost) {
+        const bool silent = host.ends_with(":" + std::to_string(batch.silent.port()));
+        const bool dead = host.ends_with(":" + std::to_string(batch.deadPort));
+        const std::string expected = dead     ? "link failed  exit 1  "
+                                     : silent ? "no answer  exit 1  "
+                                              : "confirmed  exit 0  ";
+        EXPECT_EQ(line.substr(host.size() + 2, expected.size()), expected) << line;
+        if (!dead && !silent) {
+            EXPECT_TRUE(line.ends_with("Network bandwidth 10m set successfully")) << line;
+        }
+    }
+    EXPECT_TRUE(byHost["127.0.0.1:" + std::to_string(batch.deadPort)].ends_with("Connection failed, please try again."));
+    EXPECT_TRUE(byHost["127.0.0.1:" + std::to_string(batch.silent.port())].ends_with("within 1 s"));
+    const std::vector<std::string> table(lines.begin() + 21, lines.end());
+    EXPECT_EQ(table[0], "Outcome       Modules  Exit");
+    EXPECT_EQ(table[1], "confirmed          18     0");
+    EXPECT_EQ(table[2], "refused             0     1");
+    EXPECT_EQ(table[3], "no answer           1     1");
+    EXPECT_EQ(table[4], "link failed         1     1");
+    EXPECT_TRUE(table[5].starts_with("all                20        in ")) << table[5];
+}
+
+TEST(CliBatch, JsonGivesOneParsedObjectPerModuleAndTheBoundOnLinksHolds)
+{
+    Batch batch;
+    const CliRun run = runCli(batch.args({"--jobs", "3", "--json", "version"}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_LT(run.seconds, 1.8);
+    const auto lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 20u);
+    int confirmed = 0;
+    for (const std::string& line : lines) {
+        const auto parsed = test::JsonReader::parse(line);
+        ASSERT_TRUE(parsed) << line;
+        const test::Json& j = *parsed;
+        EXPECT_EQ(j["host"].string, "127.0.0.1");
+        EXPECT_EQ(j["command"].string, "version");
+        EXPECT_EQ(j["sent"].string, j["outcome"].string == "link failed" ? "" : "AA 05 01 01 01");
+        const auto port = static_cast<std::uint16_t>(j["port"].number);
+        if (port == batch.deadPort) {
+            EXPECT_EQ(j["outcome"].string, "link failed");
+            EXPECT_EQ(j["exit"].number, 1);
+            EXPECT_EQ(j["lines"].array.at(0).string, "Connection failed, please try again.");
+            continue;
+        }
+        if (port == batch.silent.port()) {
+            EXPECT_EQ(j["outcome"].string, "no answer");
+            EXPECT_GE(j["ms"].number, 990);
+            EXPECT_TRUE(j["received"].array.empty());
+            continue;
+        }
+        ++confirmed;
+        EXPECT_EQ(j["outcome"].string, "confirmed");
+        EXPECT_EQ(j["exit"].number, 0);
+        EXPECT_EQ(j["lines"].array.at(0).string, "Version number query succeeded");
+        EXPECT_EQ(j["fields"]["version"].string, "7");
+        ASSERT_EQ(j["received"].array.size(), 1u);
+        EXPECT_EQ(j["received"].array[0].string, "AA 05 04 00 00 00 07 07");
+        // Only the slow module takes its 400 ms; the others are not held up by it.
+        if (port == batch.slow.port()) EXPECT_GE(j["ms"].number, 390);
+        else EXPECT_LT(j["ms"].number, 390);
+    }
+    EXPECT_EQ(confirmed, 18);
+}
+
+// The modules of one simulator keep their own settings: an address
+// uploaded to one is not the other's.
+TEST(CliBatch, EachSimulatedModuleKeepsItsOwnState)
+{
+    sim::MultiServer many(Batch::options(), 2);
+    ASSERT_TRUE(many.start());
+    const auto ports = many.ports();
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[1], ports[0] + 1);
+    const auto at = [&](std::uint16_t port, std::vector<std::string> command) {
+        command.insert(command.begin(), {"--host", "127.0.0.1:" + std::to_string(port)});
+        return runCli(command);
+    };
+    EXPECT_EQ(at(ports[0], {"set-push-addr", "rtmp://first/live"}).status, 0);
+    // One client at a time: the next is served after the upload's bytes are read.
+    EXPECT_EQ(at(ports[0], {"get-push-addr"}).out, "rtmp://first/live\n");
+    EXPECT_EQ(at(ports[1], {"get-push-addr"}).out, "rtmp://127.0.0.1/live/stream\n");
+}
+
+// ---- the trace -------------------------------------------------------------
+
+void expectTrace(const std::string& text, std::uint16_t port, const std::vector<std::string>& blocks)
+{
+    const auto lines = linesOf(text);
+    ASSERT_EQ(lines.size(), blocks.size()) << text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::regex form(R"(\d\d:\d\d:\d\d\.\d\d\d 127\.0\.0\.1:)" + std::to_string(port) + " " +
+                              std::regex_replace(blocks[i], std::regex(R"([\.\*\"])"), R"(\$&)"));
+        EXPECT_TRUE(std::regex_match(lines[i], form)) << lines[i];
+    }
+}
+
+TEST(CliTrace, CliAndDialogLinkTraceEveryBlockInTheSimulatorsForm)
+{
+    Module module;
+    const CliRun run = runCli(module.with({"--trace", "get-push-addr"}));
+    EXPECT_EQ(run.status, 0);
+    expectTrace(run.err, module.server.port(),
+                {"-> 67 65 74 5F 61 64 64 72 72 74 6D 70  \"get_addrrtmp\"",
+                 "<- 72 74 6D 70 3A 2F 2F 31 32 37 2E 30 2E 30 2E 31 2F 6C 69 76 65 2F 73 74 72 65 61 6D  "
+                 "\"rtmp://127.0.0.1/live/stream\""});
+
+    // The dialog's link writes the same lines to its trace.
+    std::ostringstream file;
+    {
+        test::RecordingUi ui;
+        Link link(ui, std::make_shared<TraceSink>(file));
+        ASSERT_TRUE(link.connect(L"127.0.0.1", std::to_wstring(module.server.port())));
+        ASSERT_TRUE(ui.waitForLog(L"Connection to server succeeded."));
+        link.sendCommandFrame(versionQueryFrame());
+        ASSERT_TRUE(ui.waitForLog(L"Version number query succeeded"));
+        link.stop([] {});
+    }
+    expectTrace(file.str(), module.server.port(), {"-> AA 05 01 01 01  Version query", "<- AA 05 04 00 00 00 07 07  Version report"});
+}
+
+TEST(CliHelp, EveryLevelHasHelpAndTheVersionIsTheProjects)
+{
+    const CliRun top = runCli({"--help"});
+    EXPECT_EQ(top.status, 0);
+    for (const char* command : {"status", "version", "set-ip", "set-main-stream", "set-sub-stream", "sub-stream",
+                                "bandwidth", "dhcp", "get-push-addr", "set-push-addr"}) {
+        EXPECT_NE(top.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
+        const CliRun help = runCli({command, "--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_TRUE(help.out.starts_with(std::string("Usage: nolt-cli [global options] ") + command)) << help.out;
+    }
+    EXPECT_NE(runCli({"set-main-stream", "--help"}).out.find("\"By Slice\", \"By Frame\""), std::string::npos);
+    EXPECT_EQ(runCli({"--version"}).out, "nolt-cli 1.0.0\n");
+    EXPECT_EQ(runCli({}).status, 2);
+}
+
+}  // namespace
+}  // namespace nolt
