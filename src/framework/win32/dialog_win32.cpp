@@ -93,7 +93,8 @@ HWND CDialogEx::Impl::control(int id) const
 
 CDialogEx* dialogOf(HWND hwnd)
 {
-    for (; hwnd; hwnd = GetParent(hwnd))
+    // Up through the parents only: GetParent of a top-level window is its owner.
+    for (; hwnd; hwnd = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr)
         if (CDialogEx* dlg = dialogFromWindow(hwnd)) return dlg;
     return nullptr;
 }
