@@ -103,6 +103,17 @@ bool TcpConnection::sendAll(std::span<const std::uint8_t> bytes)
 
 void TcpConnection::close() { closeHandle(handle_); }
 
+void TcpConnection::reset()
+{
+    if (!isOpen()) return;
+    // A zero linger time makes the close send a reset rather than a FIN.
+    linger l{};
+    l.l_onoff = 1;
+    l.l_linger = 0;
+    ::setsockopt(raw(handle_), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
+    close();
+}
+
 // ---- TcpListener -----------------------------------------------------------
 
 TcpListener::~TcpListener() { close(); }

@@ -45,6 +45,8 @@ public:
 
     // Closes at once. A pending peer read sees the end of the stream.
     void close();
+    // Closes with a reset instead: the peer's next send or receive fails.
+    void reset();
 
 private:
     NativeSocket handle_ = kNoSocket;

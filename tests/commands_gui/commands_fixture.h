@@ -4,15 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/nolt_pcclient_dlg.h"
-#include "gui/gui_test_support.h"
+#include "framework/ui_thread.h"
+#include "support/dialog_support.h"
 #include "res/resource.h"
 #include "sim/server.h"
 
@@ -22,7 +21,7 @@ namespace nolt::test {
 class CommandsDlg : public Cnolt_PCClientDlg {
 public:
     // The link thread may be waiting for the UI thread: serve it while it ends.
-    ~CommandsDlg() override { link_->stop([] { QApplication::processEvents(); }); }
+    ~CommandsDlg() override { link_->stop([] { fw::processPendingEvents(); }); }
     Link& link() { return *link_; }
 
 protected:

@@ -53,10 +53,10 @@ TEST_F(IpNetworkTest, StartTextsAreSentWithTheFillerUnlessUdpBareFlowIsChosen)
 TEST_F(IpNetworkTest, UdpFieldsTypedByTheUserTravelHighByteFirst)
 {
     ASSERT_TRUE(selectItem(*dlg, IDC_MAIN_PUSH_MODE, 0));
-    ASSERT_TRUE(setIpText(*dlg, IDC_UDP_DST_IP, QStringLiteral("10.0.0.255")));
+    ASSERT_TRUE(setIpText(*dlg, IDC_UDP_DST_IP, L"10.0.0.255"));
     dlg->SetDlgItemText(IDC_UDP_PORT, L"65534");
-    ASSERT_TRUE(setIpText(*dlg, IDC_DNS, QStringLiteral("0.0.0.0")));
-    ASSERT_TRUE(setIpText(*dlg, IDC_SUBMASK, QStringLiteral("0.0.0.0")));
+    ASSERT_TRUE(setIpText(*dlg, IDC_DNS, L"0.0.0.0"));
+    ASSERT_TRUE(setIpText(*dlg, IDC_SUBMASK, L"0.0.0.0"));
     ASSERT_TRUE(click(*dlg, IDC_SAVE_IP));
     ASSERT_TRUE(module.waitReceived(1));
     EXPECT_EQ(module.received().at(0),
@@ -101,7 +101,7 @@ TEST_F(IpNetworkTest, EachCheckAtItsEdges)
     ASSERT_TRUE(selectItem(*dlg, IDC_MAIN_PUSH_MODE, 0));
     std::size_t sent = 0;
     for (const SaveIpCase& c : cases) {
-        SCOPED_TRACE(std::to_string(c.field) + " " + QString::fromWCharArray(c.text).toStdString());
+        SCOPED_TRACE(::testing::Message() << c.field << " " << c.text);
         const std::wstring before = dlg->GetDlgItemText(c.field);
         dlg->SetDlgItemText(c.field, c.text);
         ASSERT_EQ(dlg->GetDlgItemText(c.field), c.text);

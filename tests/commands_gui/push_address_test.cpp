@@ -3,9 +3,7 @@
 
 #include "commands_fixture.h"
 
-#include <QElapsedTimer>
-#include <QMessageBox>
-#include <QTimer>
+#include <chrono>
 
 #include "app/nolt_pcclient_app.h"
 #include "commands/dlg_other2.h"
@@ -49,12 +47,11 @@ constexpr auto k10M = "AA 20 01 01 01";
 class PushAddressTest : public CommandsTest {
 protected:
     // Presses "upload addr" and returns how long the press took, in ms.
-    qint64 pressUploadAddr()
+    long long pressUploadAddr()
     {
-        QElapsedTimer t;
-        t.start();
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_TRUE(click(*dlg, IDC_UPLOAD_ADDR));
-        return t.elapsed();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     }
     // A module with these faults, connected.
     RecordingModule& connectModule(sim::Faults faults = {})
@@ -109,7 +106,7 @@ TEST_F(PushAddressTest, AnswerStartingAFrameOpensNothing)
 {
     RecordingModule& module = connectModule();
     module.server().modifyState([](sim::ModuleState& s) { s.pushAddress = "\xAArtmp://10.0.0.2/x"; });
-    const qint64 took = pressUploadAddr();
+    const long long took = pressUploadAddr();
     EXPECT_GE(took, 2700);  // the wait ran its course (its timer may be 5 % early)
     EXPECT_LT(took, 4500);
     EXPECT_EQ(opened.calls, 0);
@@ -122,12 +119,12 @@ TEST_F(PushAddressTest, SilentModuleEndsTheWaitWhileRepliesAreStillHandled)
 {
     RecordingModule& module = connectModule({.silentOnAddressRequest = true});
     std::wstring logDuringWait;
-    QTimer::singleShot(300, [&] {
+    fw::user::after(300, [&] {
         module.server().inject(buildFrame(code::kStatus, sim::statusPayload(module.server().state())));
         click(*dlg, IDC_BANDWIDTH_100M);
     });
-    QTimer::singleShot(1500, [&] { logDuringWait = log(); });
-    const qint64 took = pressUploadAddr();
+    fw::user::after(1500, [&] { logDuringWait = log(); });
+    const long long took = pressUploadAddr();
 
     EXPECT_GE(took, 2700);  // the wait ran its course (its timer may be 5 % early)
     EXPECT_LT(took, 4500);
@@ -146,17 +143,14 @@ TEST_F(PushAddressTest, BoxArrivingDuringTheWaitCanBeClosed)
     RecordingModule& module = connectModule({.silentOnAddressRequest = true});
     fw::setMessageBoxSink({});  // a real box
     bool closedByUser = false;
-    QTimer::singleShot(200, [&] { module.server().inject(buildFrame(code::kMainStream, Bytes{5, 2, 2, 1, 1, 1, 1})); });
-    QTimer::singleShot(1000, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            QTest::keyClick(box, Qt::Key_Return);
-        closedByUser = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) == nullptr;
+    fw::user::after(200, [&] { module.server().inject(buildFrame(code::kMainStream, Bytes{5, 2, 2, 1, 1, 1, 1})); });
+    fw::user::after(1000, [&] {
+        const bool open = fw::user::messageBoxOpen();
+        closedByUser = open && fw::user::press(fw::user::Key::Enter) && !fw::user::messageBoxOpen();
     });
     // Should the box still be there, it is closed here so the test ends.
-    QTimer::singleShot(6000, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->done(0);
-    });
-    const qint64 took = pressUploadAddr();
+    fw::user::after(6000, [] { fw::user::closeMessageBox(); });
+    const long long took = pressUploadAddr();
     EXPECT_TRUE(closedByUser);
     EXPECT_LT(took, 4500);
     EXPECT_NE(log().find(L"Code setting succeeded, please power on again."), std::wstring::npos);
@@ -232,7 +226,8 @@ TEST_F(PushAddressTest, EscapeClosesWithCancelAndSendsNothing)
     RecordingModule module;
     connectTo(module);
     ModalHook hook([](fw::CDialogEx& d) {
-        QTest::keyClick(widgetOf(d, IDC_PUSH_ADDRESS), Qt::Key_Escape);
+        d.GotoDlgCtrl(IDC_PUSH_ADDRESS);
+        fw::user::press(fw::user::Key::Escape);
     });
     EXPECT_EQ(OpenPushAddressDialog(dlg->link()), fw::IDCANCEL);
     expectUsable(module);

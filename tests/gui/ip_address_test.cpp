@@ -54,14 +54,14 @@ TEST_F(IpAddressTest, TypingMovesBetweenFields)
         {"10.0.0.1.5", L"10.0.0.15"},      // the last field takes the rest
     };
     for (const Case& c : cases) {
-        ASSERT_TRUE(test::setIpText(*dlg, IDC_CAMERA_IP, QString::fromLatin1(c.typed)));
+        ASSERT_TRUE(test::setIpText(*dlg, IDC_CAMERA_IP, c.typed));
         EXPECT_EQ(dlg->GetDlgItemText(IDC_CAMERA_IP), c.reads) << "typed " << c.typed;
     }
 }
 
 TEST_F(IpAddressTest, TabLeavesTheControlAsAWhole)
 {
-    ASSERT_TRUE(test::setIpText(*dlg, IDC_CAMERA_IP, QStringLiteral("1.2")));
+    ASSERT_TRUE(test::setIpText(*dlg, IDC_CAMERA_IP, L"1.2"));
     EXPECT_EQ(dlg->GetFocusId(), IDC_CAMERA_IP);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dlg->GetFocusId(), res::IDC_GATEWAY);
@@ -71,7 +71,7 @@ TEST_F(IpAddressTest, TabLeavesTheControlAsAWhole)
 
 TEST_F(IpAddressTest, BackspaceAtFieldStartGoesBack)
 {
-    ASSERT_TRUE(test::setIpText(*dlg, IDC_CAMERA_IP, QStringLiteral("12.34")));
+    ASSERT_TRUE(test::setIpText(*dlg, IDC_CAMERA_IP, L"12.34"));
     for (int i = 0; i < 4; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
     EXPECT_EQ(dlg->GetDlgItemText(IDC_CAMERA_IP), L"1.0.0.0");
 }

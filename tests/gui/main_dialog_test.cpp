@@ -219,7 +219,7 @@ TEST_F(MainDialogTest, FocusStartsInLinkAddressAndTabFollowsTemplateOrder)
 
 TEST_F(MainDialogTest, EnterAndEscapeDoNotCloseTheMainDialog)
 {
-    test::setIpText(*dlg, res::IDC_LINK_IP, QStringLiteral("10.1.2.3"));
+    test::setIpText(*dlg, res::IDC_LINK_IP, L"10.1.2.3");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
@@ -246,7 +246,7 @@ std::vector<std::wstring> snapshot(const fw::CDialogEx& d)
 
 TEST_F(MainDialogTest, AboutBoxFromSystemMenuLeavesStateUnchanged)
 {
-    test::setIpText(*dlg, res::IDC_CAMERA_IP, QStringLiteral("10.0.0.7"));
+    test::setIpText(*dlg, res::IDC_CAMERA_IP, L"10.0.0.7");
     ASSERT_TRUE(test::selectItem(*dlg, res::IDC_MAIN_RESOLUTION, 1));
     dlg->AppendLog(L"before About");
     const auto before = snapshot(*dlg);

@@ -4,18 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <QPlainTextEdit>
-
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/nolt_pcclient_dlg.h"
 #include "framework/ui_thread.h"
-#include "gui/gui_test_support.h"
+#include "support/dialog_support.h"
 #include "platform/tcp_listener.h"
 #include "platform/tcp_socket.h"
 #include "res/resource.h"
@@ -30,6 +30,19 @@ inline constexpr const wchar_t* kConnectFailedBox =
 inline constexpr const wchar_t* kConnectFailedLog = L"Connection failed, please try again.";
 inline constexpr const wchar_t* kDisconnected = L"Disconnected.";
 inline constexpr const wchar_t* kSendFailed = L"Operation failed, please check the connection";
+
+inline std::string readFile(const std::filesystem::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void writeFile(const std::filesystem::path& p, const std::string& bytes)
+{
+    std::ofstream(p, std::ios::binary) << bytes;
+}
 
 // The dialog with its protected parts in reach of the tests.
 class TestDialog : public Cnolt_PCClientDlg {
@@ -53,9 +66,9 @@ class DialogFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        guiApp();
+        fw::user::setUpGui();
         dir_ = std::filesystem::temp_directory_path()
-               / ("nolt-it-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               / (uniqueName("nolt-it") + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         useSettingsFile(dir_ / "Config.ini");
@@ -63,14 +76,11 @@ protected:
     void TearDown() override
     {
         dlg.reset();
+        useSettingsFile({});
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
 
-    static void useSettingsFile(const std::filesystem::path& file)
-    {
-        setenv("NOLT_PCCLIENT_CONFIG", file.c_str(), 1);
-    }
     std::filesystem::path settingsFile() const { return dir_ / "Config.ini"; }
     const std::filesystem::path& dir() const { return dir_; }
 
@@ -107,11 +117,7 @@ protected:
         return waitUntil([&] { return logHas(line); }, ms);
     }
     // Lines in the log, counted without copying its text.
-    int logLineCount() const
-    {
-        auto* box = qobject_cast<QPlainTextEdit*>(widgetOf(*dlg, res::IDC_LOG));
-        return box ? box->blockCount() - 1 : -1;
-    }
+    int logLineCount() const { return fw::user::lineCount(*dlg, res::IDC_LOG); }
 
     // Types the address and port, presses Connect (with the mouse).
     void pressConnect(const std::wstring& ip, const std::wstring& port)

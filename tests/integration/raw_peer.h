@@ -3,106 +3,66 @@
 // the tool sent, and can end the connection with a reset.
 #pragma once
 
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <arpa/inet.h>
-
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "link/frame.h"
+#include "platform/tcp_listener.h"
 
 namespace nolt::test {
 
 class RawPeer {
 public:
-    RawPeer()
-    {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = 0;
-        socklen_t len = sizeof a;
-        if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_, 1) != 0
-            || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-            return;
-        port_ = ntohs(a.sin_port);
-    }
-    ~RawPeer()
-    {
-        close();
-        if (listener_ >= 0) ::close(listener_);
-    }
-    RawPeer(const RawPeer&) = delete;
-    RawPeer& operator=(const RawPeer&) = delete;
+    RawPeer() : listener_(TcpListener::open("127.0.0.1", 0, 1)) {}
 
-    std::uint16_t port() const { return port_; }
+    std::uint16_t port() const { return listener_ ? listener_->port() : 0; }
 
-    // Takes the tool's connection once it is there (non-blocking).
+    // Takes the tool's connection once it is there (without waiting).
     bool accepted()
     {
-        if (conn_ < 0 && ready(listener_, 0)) conn_ = ::accept(listener_, nullptr, nullptr);
-        return conn_ >= 0;
+        if (!conn_.isOpen() && listener_)
+            if (auto c = listener_->accept(0)) conn_ = std::move(*c);
+        return conn_.isOpen();
     }
 
-    bool write(const Bytes& bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::send(conn_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-            if (n <= 0) return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
+    bool write(const Bytes& bytes) { return conn_.sendAll(bytes); }
 
     // What the tool has sent so far, waiting at most timeoutMs for the first byte.
     Bytes read(int timeoutMs)
     {
-        Bytes out;
+        Bytes out = std::move(early_);
+        early_.clear();
         std::uint8_t buf[512];
-        while (ready(conn_, out.empty() ? timeoutMs : 20)) {
-            const ssize_t n = ::recv(conn_, buf, sizeof buf, 0);
-            if (n <= 0) break;
-            out.insert(out.end(), buf, buf + n);
+        for (;;) {
+            const ReceiveResult r = conn_.receive(buf, out.empty() ? timeoutMs : 20);
+            if (r.status != ReceiveResult::Status::Data) break;
+            out.insert(out.end(), buf, buf + r.count);
         }
         return out;
     }
 
-    // True once the tool has closed its end.
+    // True once the tool has closed its end. Bytes that arrive first are
+    // kept for the next read.
     bool peerClosed(int timeoutMs)
     {
-        std::uint8_t b;
-        return ready(conn_, timeoutMs) && ::recv(conn_, &b, 1, MSG_PEEK) == 0;
+        std::uint8_t buf[512];
+        for (;;) {
+            const ReceiveResult r = conn_.receive(buf, timeoutMs);
+            if (r.status != ReceiveResult::Status::Data) return r.status == ReceiveResult::Status::Closed;
+            early_.insert(early_.end(), buf, buf + r.count);
+        }
     }
 
-    void close()
-    {
-        if (conn_ >= 0) ::close(conn_);
-        conn_ = -1;
-    }
+    void close() { conn_.close(); }
 
     // Ends the connection with a reset, so the tool's next send fails.
-    void abort()
-    {
-        linger l{1, 0};
-        ::setsockopt(conn_, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-        close();
-    }
+    void abort() { conn_.reset(); }
 
 private:
-    static bool ready(int fd, int timeoutMs)
-    {
-        pollfd p{fd, POLLIN, 0};
-        return fd >= 0 && ::poll(&p, 1, timeoutMs) > 0;
-    }
-
-    int listener_ = -1;
-    int conn_ = -1;
-    std::uint16_t port_ = 0;
+    std::optional<TcpListener> listener_;
+    TcpConnection conn_;
+    Bytes early_;
 };
 
 }  // namespace nolt::test

@@ -1,30 +1,11 @@
 // The settings file through the real dialog: what a start applies, what
-// the closing paths write, and files that are odd or cannot be written.
+// the closing paths write, and files that are odd. Folders that cannot be
+// written: settings_folder_test.cpp.
 #include "dialog_fixture.h"
 #include "raw_peer.h"
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-
-#include <fstream>
-#include <sstream>
-
 namespace nolt::test {
 namespace {
-
-std::string readFile(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::filesystem::path& p, const std::string& bytes)
-{
-    std::ofstream(p, std::ios::binary) << bytes;
-}
 
 const std::string kFirstRunFile =
     "[SaveData]\r\n"
@@ -165,9 +146,8 @@ TEST_F(SettingsTest, ALinkAddressThatIsNoAddressShowsBlankAndConnectRefusesIt)
 {
     writeFile(settingsFile(), "[SaveData]\r\nLinkIP=null\r\nLinkPort=4000\r\nDstIp=10.1.2.4\r\n");
     open();
-    auto* ip = qobject_cast<fw::IpAddressEdit*>(widgetOf(*dlg, res::IDC_LINK_IP));
-    ASSERT_NE(ip, nullptr);
-    EXPECT_TRUE(ip->isBlank());
+    EXPECT_TRUE(fw::user::isBlank(*dlg, res::IDC_LINK_IP));
+    EXPECT_EQ(text(res::IDC_LINK_IP), L"0.0.0.0");
     ASSERT_TRUE(click(*dlg, res::IDC_CONNECT));
     ASSERT_TRUE(waitUntil([&] { return !boxes.boxes.empty(); }));
     EXPECT_EQ(boxes.boxes[0].text, kBadInput);
@@ -185,55 +165,6 @@ TEST_F(SettingsTest, ASaveKeepsEveryOtherLine)
               "; kept comment\r\n[Other]\r\nLinkIP=1.1.1.1\r\n\r\n[SAVEDATA]\r\nUnknown=yes\r\n"
               "linkport=2000\r\n; inside\r\nLinkIP=192.168.2.119\r\nDstIp=192.168.2.119\r\nGateway=192.168.2.1\r\n"
               "DNS=0.0.0.0\r\nUdpDstIp=192.168.5.3\r\nUdpPort=23003\r\n[Last]\r\nx=y\r\n");
-}
-
-// A folder nobody may write into, even root: the immutable attribute.
-bool makeImmutable(const std::filesystem::path& dir, bool on)
-{
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return ok;
-}
-
-TEST_F(SettingsTest, ASaveThatCannotBeWrittenChangesNothingAndTheDialogCloses)
-{
-    // A folder that cannot be created: its parent is a file.
-    writeFile(dir() / "plain", "x");
-    useSettingsFile(dir() / "plain" / "sub" / "Config.ini");
-    open();
-    ASSERT_TRUE(click(*dlg, res::IDC_CLOSE));
-    EXPECT_FALSE(dlg->IsWindowVisible());
-    EXPECT_EQ(readFile(dir() / "plain"), "x");
-    EXPECT_TRUE(boxes.boxes.empty());
-    dlg.reset();
-
-    // An existing file in a folder that cannot be written.
-    const auto locked = dir() / "locked";
-    std::filesystem::create_directories(locked);
-    const std::string old = "[SaveData]\r\nLinkIP=10.9.9.9\r\nLinkPort=7\r\nDstIp=10.9.9.8\r\n";
-    writeFile(locked / "Config.ini", old);
-    useSettingsFile(locked / "Config.ini");
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    const bool immutable = makeImmutable(locked, true);
-    if (!immutable && ::access(locked.c_str(), W_OK) == 0) {
-        std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-        GTEST_SKIP() << "no way here to make a folder unwritable";
-    }
-    open();
-    dlg->SetDlgItemText(res::IDC_LINK_PORT, L"8");
-    ASSERT_TRUE(click(*dlg, res::IDC_CLOSE));
-    EXPECT_FALSE(dlg->IsWindowVisible());
-    EXPECT_TRUE(boxes.boxes.empty());
-    if (immutable) makeImmutable(locked, false);
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    EXPECT_EQ(readFile(locked / "Config.ini"), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), std::filesystem::directory_iterator()), 1)
-        << "no temporary file is left behind";
 }
 
 }  // namespace

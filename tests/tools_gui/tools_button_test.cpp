@@ -6,10 +6,8 @@
 
 #include <filesystem>
 
-#include <unistd.h>
-
 #include "app/nolt_pcclient_dlg.h"
-#include "gui/gui_test_support.h"
+#include "support/dialog_support.h"
 #include "platform/tcp_listener.h"
 #include "res/resource.h"
 #include "tools/dlg_other.h"
@@ -30,13 +28,16 @@ protected:
     void SetUp() override
     {
         // Nothing of the user's settings is read.
-        const auto config = std::filesystem::temp_directory_path()
-                            / ("nolt-tools-" + std::to_string(::getpid()) + "-none.ini");
-        setenv("NOLT_PCCLIENT_CONFIG", config.c_str(), 1);
+        test::useSettingsFile(std::filesystem::temp_directory_path() / (test::uniqueName("nolt-tools") + "-none.ini"));
         setToolsCommandInterpreter(&rec);
         main = test::openDialog<Cnolt_PCClientDlg>();
     }
-    void TearDown() override { setToolsCommandInterpreter(nullptr); }
+    void TearDown() override
+    {
+        main.reset();
+        setToolsCommandInterpreter(nullptr);
+        test::useSettingsFile({});
+    }
 
     test::BoxRecorder boxes;
     RecordingCommandInterpreter rec;
@@ -52,23 +53,23 @@ TEST_F(ToolsButtonTest, EachOpeningShowsTheDefaultsWithOrWithoutAConnection)
     // Each opening: look, type new addresses as a user would, press the
     // address and ping buttons, then close the dialog a different way.
     const std::function<void(fw::CDialogEx&)> closers[] = {
-        [](fw::CDialogEx&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); },
-        [](fw::CDialogEx& d) { fw::DialogAccess::window(d)->close(); },
+        [](fw::CDialogEx&) { fw::user::press(fw::user::Key::Escape); },
+        [](fw::CDialogEx& d) { fw::user::closeWindow(d); },
         [](fw::CDialogEx& d) {
             d.GotoDlgCtrl(IDC_TOOLS_GATEWAY);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            fw::user::press(fw::user::Key::Enter);
         },
     };
     test::ModalHook hook([&](fw::CDialogEx& d) {
-        QApplication::setActiveWindow(fw::DialogAccess::window(d));
+        fw::user::activate(d);
         seen.push_back({d.GetDlgItemText(IDC_TOOLS_PC_IP), d.GetDlgItemText(IDC_TOOLS_GATEWAY),
                         d.GetDlgItemText(IDC_TOOLS_MODULE_IP), d.GetFocusId()});
         const std::string n = std::to_string(seen.size());
-        test::setIpText(d, IDC_TOOLS_PC_IP, QString::fromStdString("10.0." + n + ".5"));
-        test::setIpText(d, IDC_TOOLS_GATEWAY, QString::fromStdString("10.0." + n + ".1"));
-        test::setIpText(d, IDC_TOOLS_MODULE_IP, "127.0.0.1");
-        test::click(d, IDC_TOOLS_SET_LOCAL_IP);
-        test::click(d, IDC_TOOLS_PING);
+        EXPECT_TRUE(test::setIpText(d, IDC_TOOLS_PC_IP, "10.0." + n + ".5"));
+        EXPECT_TRUE(test::setIpText(d, IDC_TOOLS_GATEWAY, "10.0." + n + ".1"));
+        EXPECT_TRUE(test::setIpText(d, IDC_TOOLS_MODULE_IP, "127.0.0.1"));
+        EXPECT_TRUE(test::click(d, IDC_TOOLS_SET_LOCAL_IP));
+        EXPECT_TRUE(test::click(d, IDC_TOOLS_PING));
         closers[seen.size() - 1](d);
     });
 

@@ -127,8 +127,10 @@ bool type(CDialogEx& dlg, int id, std::wstring_view text)
 
 bool press(Key key)
 {
+    // A modal window (a message box, a modal dialog) takes the keys while it is open.
     QWidget* f = QApplication::focusWidget();
-    if (!f) f = QApplication::activeModalWidget();
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && (!f || f->window() != modal))
+        f = modal->focusWidget() ? modal->focusWidget() : modal;
     if (!f) return false;
     QTest::keyClick(f, qtKey(key));
     return true;
