@@ -135,7 +135,12 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         DialogEvents::sysCommand(*dlg, cmd);
         return TRUE;
     }
-    case kModalStarted: DialogEvents::modalStarted(*dlg); return TRUE;
+    case kModalStarted:
+        // The dialog manager shows a modal dialog once its queue is idle; the
+        // run has begun, so it is shown now.
+        if (!IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOWNORMAL);
+        DialogEvents::modalStarted(*dlg);
+        return TRUE;
     case WM_NCDESTROY: {
         CDialogEx::Impl& d = DialogAccess::impl(*dlg);
         d.hwnd = nullptr;

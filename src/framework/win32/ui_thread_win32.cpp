@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string_view>
+#include <vector>
 
 #include "framework/win32/win32_impl.h"
 
@@ -35,12 +37,53 @@ bool isUserInput(UINT msg)
            (msg >= WM_IME_SETCONTEXT && msg <= WM_IME_KEYUP) || (msg >= 0x0245 && msg <= 0x0251);  // pointer
 }
 
-// Serves what is queued now. Sent messages (the cross-thread calls) are
-// served by PeekMessageW itself. User input is dropped when `dropInput`, else
-// left queued.
-void serveQueued(bool dropInput)
+// The top-level windows of the UI thread when each input-blocking wait
+// began, innermost wait last. Input for them is dropped while a wait runs;
+// a window opened during the wait (a message box another thread asked for)
+// takes input as usual, or nobody could close it and the wait, which runs
+// it, could never end.
+std::vector<std::vector<HWND>>& blockedWindows()
 {
-    const UINT filter = dropInput ? PM_REMOVE : PM_REMOVE | PM_QS_SENDMESSAGE | PM_QS_POSTMESSAGE | PM_QS_PAINT;
+    static std::vector<std::vector<HWND>> stack;
+    return stack;
+}
+
+std::vector<HWND> topLevelWindows()
+{
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+bool isBlockedInput(const MSG& msg)
+{
+    if (blockedWindows().empty() || !isUserInput(msg.message)) return false;
+    const HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (!root) return true;
+    for (const std::vector<HWND>& windows : blockedWindows())
+        if (std::find(windows.begin(), windows.end(), root) != windows.end()) return true;
+    return false;
+}
+
+bool isDialogWindow(HWND hwnd)
+{
+    wchar_t cls[8] = {};
+    return GetClassNameW(hwnd, cls, 8) && std::wstring_view(cls) == L"#32770";
+}
+
+// Serves what is queued now; sent messages (the cross-thread calls) are
+// served by PeekMessageW itself. Input is left queued when `leaveInput`.
+// Keys for a dialog (message boxes included) go to its dialog manager, as a
+// modeless dialog's message loop does.
+void serve(bool leaveInput)
+{
+    const UINT filter = leaveInput ? PM_REMOVE | PM_QS_SENDMESSAGE | PM_QS_POSTMESSAGE | PM_QS_PAINT : PM_REMOVE;
     MSG msg;
     // Bounded, so that a window that keeps repainting cannot hold the caller.
     for (int i = 0; i < 10000 && PeekMessageW(&msg, nullptr, 0, 0, filter); ++i) {
@@ -48,7 +91,9 @@ void serveQueued(bool dropInput)
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        if (dropInput && isUserInput(msg.message)) continue;  // never replayed
+        if (isBlockedInput(msg)) continue;  // dropped, never replayed
+        const HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (root && isDialogWindow(root) && IsDialogMessageW(root, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -58,17 +103,7 @@ void serveQueued(bool dropInput)
 
 void serveMessages()
 {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root && dialogOf(root) && IsDialogMessageW(root, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    serve(false);
 }
 
 void setUpUiThread()
@@ -104,22 +139,23 @@ void runOnUiThread(const std::function<void()>& fn)
 
 void processPendingEvents()
 {
-    if (g_uiThread != 0 && isUiThread()) serveQueued(false);
+    if (g_uiThread != 0 && isUiThread()) serve(true);
 }
 
 bool waitWithInputBlocked(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     if (done()) return true;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
+    blockedWindows().push_back(topLevelWindows());
     while (!done()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
-        // A box another thread asks for runs its own loop inside this one and
-        // takes input as usual; the windows it is modal to are disabled.
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min(left, kPollInterval).count()),
                                     QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        serveQueued(true);
+        serve(false);
     }
+    blockedWindows().pop_back();
     return done();
 }
 

@@ -114,9 +114,14 @@ bool click(CDialogEx& dlg, int id)
     if (!b) return false;
     const ControlKind k = kindOf(dlg, id);
     if (k != ControlKind::PushButton && k != ControlKind::DefPushButton && k != ControlKind::RadioButton) return false;
-    // The button's own mouse handling: pressed, released inside, BN_CLICKED.
-    SendMessageW(b, BM_CLICK, 0, 0);
-    pump(0);
+    // A left click in its middle, queued as the mouse's would be: a wait
+    // that blocks input drops it.
+    RECT r;
+    GetClientRect(b, &r);
+    const LPARAM at = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
+    PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(b, WM_LBUTTONUP, 0, at);
+    serveMessages();
     return true;
 }
 
@@ -153,12 +158,13 @@ bool type(CDialogEx& dlg, int id, std::wstring_view text)
         return false;
     }
     for (wchar_t ch : text) {
-        // The focus moves on inside an IP-address control as it is typed into.
+        // Each key goes where the focus is then: it moves on inside an
+        // IP-address control as an address is typed.
         HWND f = GetFocus();
         if (!f) return false;
-        SendMessageW(f, WM_CHAR, ch, 1);
+        PostMessageW(f, WM_CHAR, ch, 1);
+        serveMessages();
     }
-    pump(0);
     return true;
 }
 
@@ -168,7 +174,7 @@ bool press(Key key)
     if (!f) f = GetActiveWindow();
     if (!f) return false;
     postKey(f, virtualKey(key));
-    pump(20);
+    serveMessages();
     return true;
 }
 
