@@ -10,7 +10,7 @@
 //  * struct CDialogEx::Impl (its window and controls) and these members of
 //    CDialogEx (see dialog.h):
 //      CDialogEx(const DialogTemplate&, CDialogEx*), ~CDialogEx()
-//      buildWindow, DestroyWindow, IsWindowCreated, IsWindowVisible,
+//      DestroyWindow, IsWindowCreated, IsWindowVisible,
 //      Create, DoModal, EndDialog, ShowMinimized, systemMenuItemAppended,
 //      HasControl, GetDlgItemText, SetDlgItemText, EnableControl,
 //      IsControlEnabled, IsControlVisible, GetControlRect, MapDialogRect,
@@ -20,12 +20,15 @@
 //      GotoDlgCtrl, GetFocusId, SetControlFont, GetWindowText,
 //      SetWindowText, SetAppIcon, IsIconic, IsResizable,
 //      RemoveSizingBorder, IsSystemMenuOpen.
+//    (buildWindow is a private helper of the Qt backend; another backend
+//    defines it only if it calls it.)
 //    Every control and window call may come from any thread; use onUi().
 //    Create and DoModal call DialogEvents::initDialog once the window and
 //    its controls exist, and put the focus on the first tab stop when it
 //    returns true. DoModal calls DialogEvents::modalStarted once the modal
-//    run has begun and returns the value given to EndDialog (IDCANCEL if the
-//    dialog was ended before its run started, which then does not start).
+//    run has begun and returns the value given to EndDialog (IDCANCEL when
+//    nothing ended it); a dialog ended during initDialog returns at once,
+//    without a modal run.
 //    The toolkit's events are handed to DialogEvents (below).
 //  * the UI thread functions of ui_thread.h except runWithInputBlocked:
 //      isUiThread, runOnUiThread, processPendingEvents, waitWithInputBlocked.

@@ -6,7 +6,8 @@
 
 namespace nolt::fw {
 
-// True on the thread that owns the windows (Qt's main thread).
+// True on the thread that owns the windows (the one that set up the
+// window system), or when no window system is set up yet.
 bool isUiThread();
 
 // Runs fn on the UI thread and returns when it has finished. On the UI

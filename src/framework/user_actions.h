@@ -78,8 +78,4 @@ int lineCount(const CDialogEx& dlg, int id);
 // its text then reads "0.0.0.0").
 bool isBlank(const CDialogEx& dlg, int id);
 
-// True when a dialog's window is owned by another's (shown above it,
-// minimised and closed with it).
-bool isOwnedBy(const CDialogEx& dlg, const CDialogEx& owner);
-
 }  // namespace nolt::fw::user

@@ -101,7 +101,10 @@ TEST_F(FrameworkTest, GetDlgItemIntReadsSignedNumbers)
         bool ok;
     };
     for (const Case& c : {Case{L"2000", 2000, true}, Case{L"-5", -5, true}, Case{L"", 0, false},
-                          Case{L"12ab", 0, false}, Case{L"99999999999", 0, false}}) {
+                          Case{L"12ab", 0, false}, Case{L"99999999999", 0, false}, Case{L" 42 ", 42, true},
+                          Case{L"+7", 7, true}, Case{L"-", 0, false}, Case{L"1 2", 0, false},
+                          Case{L"2147483647", 2147483647, true}, Case{L"-2147483648", -2147483647 - 1, true},
+                          Case{L"2147483648", 0, false}, Case{L"-2147483649", 0, false}}) {
         dlg->SetDlgItemText(kNum, c.text);
         bool ok = !c.ok;
         EXPECT_EQ(dlg->GetDlgItemInt(kNum, &ok), c.value);

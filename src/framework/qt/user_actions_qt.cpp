@@ -190,10 +190,4 @@ bool isBlank(const CDialogEx& dlg, int id)
     return ip && ip->isBlank();
 }
 
-bool isOwnedBy(const CDialogEx& dlg, const CDialogEx& owner)
-{
-    QDialog* w = DialogAccess::window(dlg);
-    return w && owner.IsWindowCreated() && w->parentWidget() == DialogAccess::window(owner);
-}
-
 }  // namespace nolt::fw::user
