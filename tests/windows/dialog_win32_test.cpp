@@ -184,7 +184,7 @@ TEST_F(Win32DialogTest, EnterAndEscapeLeaveTheMainDialogOpenAndTheAboutItemOpens
     fw::setModalHook([&](fw::CDialogEx& about) {
         ++opened;
         EXPECT_EQ(about.GetWindowText(), L"关于");
-        EXPECT_TRUE(fw::user::isOwnedBy(about, *dlg));
+        EXPECT_EQ(GetWindow(DialogAccess::window(about), GW_OWNER), DialogAccess::window(*dlg));
         EXPECT_FALSE(IsWindowEnabled(DialogAccess::window(*dlg))) << "the About box is modal";
         EXPECT_EQ(about.GetFocusId(), res::IDOK);
         fw::user::press(fw::user::Key::Enter);  // its default button "确定"

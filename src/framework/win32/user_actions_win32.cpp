@@ -249,10 +249,4 @@ bool isBlank(const CDialogEx& dlg, int id)
     return h && kindOf(dlg, id) == ControlKind::IpAddress && SendMessageW(h, IPM_ISBLANK, 0, 0) != 0;
 }
 
-bool isOwnedBy(const CDialogEx& dlg, const CDialogEx& owner)
-{
-    HWND h = DialogAccess::window(dlg);
-    return h && GetWindow(h, GW_OWNER) == DialogAccess::window(owner);
-}
-
 }  // namespace nolt::fw::user
