@@ -29,6 +29,22 @@ CDialogEx* dialogFromWindow(HWND hwnd)
     return it == dialogs().end() ? nullptr : it->second;
 }
 
+// Enter for which the dialog manager found no default button. A push
+// button that has the focus takes it (the dialog manager passes it on only
+// when the button has become the default one, which a click does not make
+// it); elsewhere it is the dialog's Enter.
+void enterKey(CDialogEx& dlg)
+{
+    const HWND focus = GetFocus();
+    for (const Control& c : DialogAccess::impl(dlg).controls)
+        if (c.hwnd == focus && c.id != IDC_STATIC &&
+            (c.kind == ControlKind::PushButton || c.kind == ControlKind::DefPushButton)) {
+            DialogEvents::notify(dlg, c.id, Notify::Click);
+            return;
+        }
+    DialogEvents::enterKey(dlg);
+}
+
 void command(CDialogEx& dlg, int id, int code, HWND from)
 {
     const Control* c = DialogAccess::impl(dlg).find(id);
@@ -36,7 +52,7 @@ void command(CDialogEx& dlg, int id, int code, HWND from)
         // Enter and Escape from the dialog manager where no control has
         // that id: IDOK (or the default button's id) and IDCANCEL.
         if (code != BN_CLICKED) return;
-        if (id == IDOK) DialogEvents::enterKey(dlg);
+        if (id == IDOK) enterKey(dlg);
         else if (id == IDCANCEL) DialogEvents::escapeKey(dlg);
         else DialogEvents::notify(dlg, id, Notify::Click);
         return;
