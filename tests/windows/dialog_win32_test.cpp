@@ -160,6 +160,7 @@ TEST_F(Win32DialogTest, TheMainDialogIsTheDialogManagersWindowOfTemplate102)
     ReleaseDC(w, dc);
     EXPECT_NE(SendMessageW(w, WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_NE(SendMessageW(w, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_EQ(SendMessageW(w, WM_QUERYDRAGICON, 0, 0), SendMessageW(w, WM_GETICON, ICON_BIG, 0));
     EXPECT_EQ(style(w) & WS_THICKFRAME, 0);
     EXPECT_FALSE(dlg->IsResizable());
     HMENU menu = GetSystemMenu(w, FALSE);

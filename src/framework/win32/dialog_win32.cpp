@@ -151,6 +151,10 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         DialogEvents::sysCommand(*dlg, cmd);
         return TRUE;
     }
+    case WM_QUERYDRAGICON:
+        // The icon shown while the minimised window is dragged (a dialog
+        // procedure returns this message's result directly).
+        return static_cast<INT_PTR>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
     case kModalStarted:
         // The dialog manager shows a modal dialog once its queue is idle; the
         // run has begun, so it is shown now.
