@@ -2,13 +2,16 @@
 # Builds the benchmarks in Release and prints one table of the tool's
 # figures: the receive path, the status query round trip (core link and real
 # dialog), the idle link's CPU beside a 100 us polling loop, and the tool's
-# start-up time and peak memory, and nolt-cli's status query against 1,000
-# simulated modules beside the same query run once per module from a shell
-# loop. Installs the Debian packages it needs.
+# start-up time and peak memory, the same for the Windows build under wine
+# beside them, and nolt-cli's status query against 1,000 simulated modules
+# beside the same query run once per module from a shell loop. Installs the
+# Debian packages it needs.
 #
-#   scripts/bench.sh                 (about a minute and a half)
+#   scripts/bench.sh                 (about two minutes)
 #   NOLT_BENCH_BUILD=dir             build directory (default: build-bench)
 #   NOLT_BENCH_GUI=0                 core figures only (no Qt build)
+#   NOLT_BENCH_WINDOWS=0             no Windows rows (no mingw-w64 build, no wine)
+#   NOLT_BENCH_WINDOWS_BUILD=dir     Windows build directory (default: build-windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -20,7 +23,7 @@ GUI=${NOLT_BENCH_GUI:-1}
 if [ "$GUI" = 1 ]; then
     need_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
     GUI_FLAG=ON
-    TARGETS=(nolt_bench nolt_bench_gui)
+    TARGETS=(nolt_bench nolt_bench_gui nolt-pcclient)
 else
     need_packages cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
     GUI_FLAG=OFF
@@ -45,6 +48,10 @@ run_rows() {  # name, args...
         status=1
     fi
 }
+
+row() { printf '| %-66s | %22s | %-16s |\n' "$1" "$2" "${3:-}"; }
+mib() { awk -v b="$1" 'BEGIN { printf "%.1f MiB", b / 1048576 }'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # nolt-cli against 1,000 modules served by one nolt-sim on consecutive ports:
 # one batch run (the median of three) beside nolt-cli status started once per
@@ -80,7 +87,6 @@ cli_rows() {
     local loop
     loop=$(awk -v a="$t0" -v b="$(now)" -v n="$MODULES" -v s="$LOOP_SAMPLE" 'BEGIN { print (b - a) * n / s }')
     kill "$sim" && wait "$sim" 2>/dev/null || true
-    row() { printf '| %-66s | %22s | %-16s |\n' "$1" "$2" "$3"; }
     row "nolt-cli --hosts: status of $MODULES simulated modules, one run" \
         "$(awk -v t="$batch" 'BEGIN { printf "%.2f s", t }') ($answered/$MODULES)" "< 2 s, all"
     row "nolt-cli status once per module, shell loop (${LOOP_SAMPLE} timed, x$((MODULES / LOOP_SAMPLE)))" \
@@ -90,7 +96,47 @@ cli_rows() {
     [ "$answered" -eq "$MODULES" ] && [ "$failed" -eq 0 ]
 }
 
+
 run_rows nolt_bench
-[ "$GUI" = 1 ] && run_rows nolt_bench_gui
+if [ "$GUI" = 1 ]; then
+    run_rows nolt_bench_gui
+    row "Tool file size, Linux (Qt's shared libraries not counted)" "$(mib "$(stat -c %s "$BUILD/nolt-pcclient")")"
+fi
+
+# The Windows build: the stripped, statically linked exe, and the tool's
+# start-up (windows_startup_probe: the same application object and main
+# dialog, ended once shown) under wine with its null graphics driver, the
+# counterpart of Qt's offscreen platform. The time runs from starting wine
+# (its server already up) to the dialog shown; the peak working set is what
+# the process reports at its end.
+if [ "${NOLT_BENCH_WINDOWS:-1}" = 1 ]; then
+    need_packages g++-mingw-w64-x86-64 wine64 wine
+    WBUILD=${NOLT_BENCH_WINDOWS_BUILD:-$ROOT/build-windows}
+    cmake -S "$ROOT" -B "$WBUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$WBUILD" -j "$(jobs)" --target nolt-pcclient windows_startup_probe >/dev/null
+    (
+        . scripts/wine-env.sh "$WBUILD/wineprefix" null
+        wineserver --persistent=30
+        probe=$WBUILD/tests/windows/windows_startup_probe.exe
+        dir=$(mktemp -d)
+        export NOLT_PCCLIENT_CONFIG="Z:${dir//\//\\}\\Config.ini"
+        wine "$probe" >/dev/null 2>&1  # warms wine's caches
+        : >"$dir/runs"
+        for _ in 1 2 3 4 5 6 7; do
+            start=$(date +%s%N)
+            out=$(wine "$probe" 2>/dev/null | tr -d '\r')
+            shown=$(awk '/^shown/ { print $2 }' <<<"$out")
+            peak=$(awk '/^peak/ { print $2 }' <<<"$out")
+            [ -n "$shown" ] && [ -n "$peak" ] || { echo "(windows_startup_probe failed)"; exit 1; }
+            echo "$(( (shown - start) / 1000000 )) $peak" >>"$dir/runs"
+        done
+        row "Tool file size, Windows (nolt-pcclient.exe, static, no DLLs)" "$(mib "$(stat -c %s "$WBUILD/nolt-pcclient.exe")")"
+        row "Tool start-up to dialog shown, Windows under wine (median of 7)" "$(cut -d' ' -f1 "$dir/runs" | median) ms"
+        row "Tool peak working set at start-up, Windows under wine" "$(mib "$(cut -d' ' -f2 "$dir/runs" | sort -n | tail -n 1)")"
+        rm -rf "$dir"
+        wineserver --kill || true
+    ) || status=1
+fi
 cli_rows || { echo "(nolt-cli rows: not every module answered; see $BUILD/cli-bench)"; status=1; }
 exit $status

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the tool and runs every test: the normal build, the same tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the link and simulator tests
-# with ThreadSanitizer, the receive-path fuzzer, and the core cross-built for
-# Windows and run under wine, and then the packages built from those builds
-# and checked. Installs the Debian packages it needs.
+# with ThreadSanitizer, the receive-path fuzzer, everything cross-built for
+# Windows (the tool on the Win32 backend) and run under wine, and then the
+# packages built from those builds and checked. Installs the Debian packages
+# it needs.
 #
 # NOLT_STAGES picks stages (default: all): windows tsan fuzz asan main package
 set -euo pipefail
@@ -28,7 +29,7 @@ configure_build() {  # dir, cmake args...
 }
 
 if has_stage windows; then
-    echo "== Windows core (mingw-w64, under wine)"
+    echo "== Windows build (mingw-w64, Win32 backend, under wine)"
     scripts/test-windows.sh "$ROOT/build-windows"
 fi
 

@@ -30,7 +30,8 @@ TEST(PushAddressAnswer, OnlyLowerCasePrefixIsTakenUpToTheFirstZero)
         {bytesOf("rtmp://"), L"rtmp://"},
         {bytesOf(std::string_view("rtmp://a\0junk", 13)), L"rtmp://a"},
         {bytesOf(full256), std::wstring(full256.begin(), full256.end())},
-        {bytesOf("rtmp://\xE4\xBE\x8B/\xE7\x9B\xB4"), L"rtmp://例/直"},
+        // Non-ASCII text in the ANSI code page (UTF-8 on Linux, GBK on a Chinese Windows).
+        {bytesOf(toNarrow(L"rtmp://例/直")), L"rtmp://例/直"},
         {bytesOf("RTMP://10.0.0.2/live/1"), std::nullopt},
         {bytesOf("rtmp:/"), std::nullopt},
         {bytesOf(std::string_view("rtm\0p://", 8)), std::nullopt},

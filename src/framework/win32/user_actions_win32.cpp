@@ -1,0 +1,252 @@
+// The user driver on Windows: clicks, keys and list choices sent to the
+// system's controls as the messages their own input produces, and served by
+// a message loop that gives keys to the dialog manager, as a modeless
+// dialog's loop does.
+
+#include "framework/user_actions.h"
+
+#include <chrono>
+#include <map>
+
+#include "framework/win32/win32_impl.h"
+
+namespace nolt::fw::user {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+HWND usable(const CDialogEx& dlg, int id)
+{
+    HWND h = DialogAccess::control(dlg, id);
+    return h && IsWindowVisible(h) && IsWindowEnabled(h) ? h : nullptr;
+}
+
+ControlKind kindOf(const CDialogEx& dlg, int id)
+{
+    return dlg.GetControlKind(id);
+}
+
+UINT virtualKey(Key key)
+{
+    switch (key) {
+    case Key::Enter: return VK_RETURN;
+    case Key::Escape: return VK_ESCAPE;
+    case Key::Tab: return VK_TAB;
+    case Key::Space: return VK_SPACE;
+    }
+    return 0;
+}
+
+// Posts a key's press and release to a window, as the keyboard would.
+void postKey(HWND to, UINT vk)
+{
+    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    PostMessageW(to, WM_KEYDOWN, vk, 1 | (scan << 16));
+    PostMessageW(to, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+}
+
+// A message box open on the UI thread: a dialog-class window that is none
+// of the framework's dialogs.
+HWND findMessageBox()
+{
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            wchar_t cls[16] = {};
+            GetClassNameW(hwnd, cls, 16);
+            if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(hwnd) && !dialogOf(hwnd)) {
+                reinterpret_cast<Search*>(lp)->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::map<UINT_PTR, std::function<void()>>& timers()
+{
+    static std::map<UINT_PTR, std::function<void()>> t;
+    return t;
+}
+
+void CALLBACK timerFired(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    const auto it = timers().find(id);
+    if (it == timers().end()) return;
+    const std::function<void()> action = std::move(it->second);
+    timers().erase(it);
+    action();
+}
+
+}  // namespace
+
+void setUpGui()
+{
+    setUpUiThread();
+}
+
+void open(CDialogEx& dlg)
+{
+    setUpGui();
+    dlg.Create();
+    activate(dlg);
+    pump(10);
+}
+
+bool activate(CDialogEx& dlg)
+{
+    HWND h = DialogAccess::window(dlg);
+    if (!h) return false;
+    SetForegroundWindow(h);
+    SetActiveWindow(h);
+    pumpUntil([&] { return GetActiveWindow() == h; }, 500);
+    return GetActiveWindow() == h;
+}
+
+bool click(CDialogEx& dlg, int id)
+{
+    HWND b = usable(dlg, id);
+    if (!b) return false;
+    const ControlKind k = kindOf(dlg, id);
+    if (k != ControlKind::PushButton && k != ControlKind::DefPushButton && k != ControlKind::RadioButton) return false;
+    // A left click in its middle, queued as the mouse's would be: a wait
+    // that blocks input drops it.
+    RECT r;
+    GetClientRect(b, &r);
+    const LPARAM at = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
+    PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(b, WM_LBUTTONUP, 0, at);
+    serveMessages();
+    return true;
+}
+
+bool choose(CDialogEx& dlg, int id, int index)
+{
+    HWND c = usable(dlg, id);
+    if (!c || kindOf(dlg, id) != ControlKind::DropDownList) return false;
+    if (index < 0 || index >= static_cast<int>(SendMessageW(c, CB_GETCOUNT, 0, 0))) return false;
+    SetFocus(c);
+    // What the list does when the user picks an item from it.
+    SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+    pump(0);
+    return true;
+}
+
+bool type(CDialogEx& dlg, int id, std::wstring_view text)
+{
+    HWND h = usable(dlg, id);
+    if (!h) return false;
+    const ControlKind k = kindOf(dlg, id);
+    if (k == ControlKind::IpAddress) {
+        SendMessageW(h, IPM_CLEARADDRESS, 0, 0);
+        SendMessageW(h, IPM_SETFOCUS, 0, 0);
+    } else if (k == ControlKind::Edit || k == ControlKind::DigitsEdit || k == ControlKind::ReadOnlyEdit ||
+               k == ControlKind::LogEdit) {
+        if (GetFocus() != h) {
+            // As a click after the text: the caret goes to its end.
+            SetFocus(h);
+            const int len = GetWindowTextLengthW(h);
+            SendMessageW(h, EM_SETSEL, static_cast<WPARAM>(len), len);
+        }
+    } else {
+        return false;
+    }
+    for (wchar_t ch : text) {
+        // Each key goes where the focus is then: it moves on inside an
+        // IP-address control as an address is typed.
+        HWND f = GetFocus();
+        if (!f) return false;
+        PostMessageW(f, WM_CHAR, ch, 1);
+        serveMessages();
+    }
+    return true;
+}
+
+bool press(Key key)
+{
+    HWND f = GetFocus();
+    if (!f) f = GetActiveWindow();
+    if (!f) return false;
+    postKey(f, virtualKey(key));
+    serveMessages();
+    return true;
+}
+
+void closeWindow(CDialogEx& dlg)
+{
+    if (HWND h = DialogAccess::window(dlg)) SendMessageW(h, WM_SYSCOMMAND, static_cast<WPARAM>(SC_CLOSE), 0);
+    pump(0);
+}
+
+bool messageBoxOpen()
+{
+    return findMessageBox() != nullptr;
+}
+
+bool closeMessageBox()
+{
+    HWND box = findMessageBox();
+    if (!box) return false;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+}
+
+void pump(int ms)
+{
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    do {
+        serveMessages();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (left > 0) MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<long long>(left, 5)),
+                                                  QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    } while (Clock::now() < end);
+}
+
+bool pumpUntil(const std::function<bool()>& cond, int timeoutMs)
+{
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!cond() && Clock::now() < end) {
+        serveMessages();
+        if (cond()) break;
+        MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    return cond();
+}
+
+void after(int ms, std::function<void()> action)
+{
+    setUpGui();
+    // A thread timer: whichever loop runs then (a modal dialog's, a message
+    // box's, a wait's) dispatches it.
+    const UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(std::max(ms, 1)), &timerFired);
+    if (id) timers()[id] = std::move(action);
+}
+
+int lineCount(const CDialogEx& dlg, int id)
+{
+    if (kindOf(dlg, id) != ControlKind::LogEdit) return -1;
+    HWND h = DialogAccess::control(dlg, id);
+    if (!h) return -1;
+    // The edit counts wrapped lines; the log's lines are its line ends.
+    const int n = GetWindowTextLengthW(h);
+    std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
+    s.resize(static_cast<std::size_t>(GetWindowTextW(h, s.data(), n + 1)));
+    int lines = 0;
+    for (std::size_t at = 0; (at = s.find(L"\r\n", at)) != std::wstring::npos; at += 2) ++lines;
+    if (!s.empty() && !s.ends_with(L"\r\n")) ++lines;
+    return lines;
+}
+
+bool isBlank(const CDialogEx& dlg, int id)
+{
+    HWND h = DialogAccess::control(dlg, id);
+    return h && kindOf(dlg, id) == ControlKind::IpAddress && SendMessageW(h, IPM_ISBLANK, 0, 0) != 0;
+}
+
+}  // namespace nolt::fw::user
