@@ -200,6 +200,23 @@ bool makeImmutable(const std::filesystem::path& dir, bool on)
     return ok;
 }
 
+// A file above the size bound: one line in the log at the start, the start
+// texts in the fields, and the file as it was after both saves of the close.
+TEST_F(SettingsTest, AFileTooLargeIsSaidOnceAndLeftAlone)
+{
+    const std::string big = "[SaveData]\r\nLinkIP=10.1.2.3\r\nLinkPort=4000\r\nDstIp=10.1.2.4\r\n;"
+                            + std::string(2 << 20, 'x') + "\r\n";
+    writeFile(settingsFile(), big);
+    open();
+    EXPECT_EQ(text(res::IDC_LINK_IP), L"192.168.2.119");
+    EXPECT_EQ(log(), std::vector<std::wstring>{L"The settings file is larger than 1 MiB and was not read: the start "
+                                               L"values are used and the file is left unchanged."});
+    ASSERT_TRUE(click(*dlg, res::IDC_CLOSE));
+    EXPECT_FALSE(dlg->IsWindowVisible());
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(readFile(settingsFile()) == big);
+}
+
 TEST_F(SettingsTest, ASaveThatCannotBeWrittenChangesNothingAndTheDialogCloses)
 {
     // A folder that cannot be created: its parent is a file.
@@ -212,7 +229,8 @@ TEST_F(SettingsTest, ASaveThatCannotBeWrittenChangesNothingAndTheDialogCloses)
     EXPECT_TRUE(boxes.boxes.empty());
     dlg.reset();
 
-    // An existing file in a folder that cannot be written.
+    // An existing file in a folder that takes no new files: the file itself
+    // may be written, and the save goes into it in place.
     const auto locked = dir() / "locked";
     std::filesystem::create_directories(locked);
     const std::string old = "[SaveData]\r\nLinkIP=10.9.9.9\r\nLinkPort=7\r\nDstIp=10.9.9.8\r\n";
@@ -231,7 +249,9 @@ TEST_F(SettingsTest, ASaveThatCannotBeWrittenChangesNothingAndTheDialogCloses)
     EXPECT_TRUE(boxes.boxes.empty());
     if (immutable) makeImmutable(locked, false);
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    EXPECT_EQ(readFile(locked / "Config.ini"), old);
+    EXPECT_EQ(readFile(locked / "Config.ini"),
+              "[SaveData]\r\nLinkIP=10.9.9.9\r\nLinkPort=8\r\nDstIp=10.9.9.8\r\nGateway=0.0.0.0\r\n"
+              "DNS=0.0.0.0\r\nUdpDstIp=0.0.0.0\r\nUdpPort=NULL\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), std::filesystem::directory_iterator()), 1)
         << "no temporary file is left behind";
 }
