@@ -9,6 +9,7 @@
 #include "framework/controls.h"
 #include "framework/dialog_impl.h"
 #include "framework/dialog_window.h"
+#include "framework/win_app.h"
 
 namespace nolt::fw {
 namespace {
@@ -47,10 +48,29 @@ CDialogEx::~CDialogEx()
     DestroyWindow();
 }
 
-void CDialogEx::buildWindow()
+// A modal dialog given no parent belongs to the application's main window,
+// as the platform does it: otherwise it could fall behind the main window,
+// which would then seem frozen, and it would get a task-bar entry of its own.
+CDialogEx* CDialogEx::modalOwner() const
+{
+    if (parent_) return parent_;
+    CWinApp* app = AfxGetApp();
+    CDialogEx* main = app ? app->mainWindow() : nullptr;
+    return main && main != this && main->IsWindowCreated() ? main : nullptr;
+}
+
+CDialogEx* CDialogEx::GetOwner() const
+{
+    return onUi([&]() -> CDialogEx* {
+        auto* owner = d_->window ? qobject_cast<DialogWindow*>(d_->window->parentWidget()) : nullptr;
+        return owner ? &owner->dialog() : nullptr;
+    });
+}
+
+void CDialogEx::buildWindow(CDialogEx* owner)
 {
     DestroyWindow();
-    QWidget* parentWindow = parent_ ? parent_->d_->window.data() : nullptr;
+    QWidget* parentWindow = owner ? owner->d_->window.data() : nullptr;
     auto* w = new DialogWindow(*this, parentWindow);
     d_->window = w;
     w->setWindowFlags(windowFlags(tpl_, parentWindow != nullptr));
@@ -91,7 +111,7 @@ bool CDialogEx::IsWindowVisible() const
 
 bool CDialogEx::Create()
 {
-    buildWindow();
+    buildWindow(parent_);
     if (OnInitDialog()) d_->window->focusFirstTabStop();
     d_->window->show();
     return true;
@@ -99,7 +119,7 @@ bool CDialogEx::Create()
 
 int CDialogEx::DoModal()
 {
-    buildWindow();
+    buildWindow(modalOwner());
     d_->result = IDCANCEL;
     d_->ended = false;
     DialogWindow* w = d_->window.data();

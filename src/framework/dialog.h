@@ -59,6 +59,9 @@ public:
     bool IsWindowCreated() const;
     bool IsWindowVisible() const;
     const DialogTemplate& Template() const { return tpl_; }
+    // The dialog whose window owns this one's, or nullptr. An owned window
+    // stays above its owner and has no task-bar entry of its own.
+    CDialogEx* GetOwner() const;
 
     // Controls, by id.
     bool HasControl(int id) const;
@@ -139,7 +142,8 @@ private:
     friend class DialogWindow;
     friend struct DialogAccess;
     void dispatch(int id, Notify code);
-    void buildWindow();
+    CDialogEx* modalOwner() const;
+    void buildWindow(CDialogEx* owner);
     const DialogTemplate& tpl_;
     CDialogEx* parent_;
     std::unique_ptr<Impl> d_;

@@ -15,6 +15,7 @@ public:
 
     void openSystemMenu(const QPoint& globalPos);
     void focusFirstTabStop() { focusNextChild(); }
+    CDialogEx& dialog() const { return owner_; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
