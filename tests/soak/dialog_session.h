@@ -46,8 +46,8 @@ public:
     Cnolt_PCClientDlg& dialog() { return dialog_; }
     bool hasLog() const { return log_ != nullptr; }
 
-    // Lines the log has gained since the session began (each line ends in a
-    // line end). Lines the log drops to stay within its bound still count.
+    // Lines the log has gained since it was last cleared (each line ends in
+    // a line end). Lines it drops to stay within its bound still count.
     int lines() const { return lines_; }
     // When the log last gained a line.
     Clock::time_point lastLineAt() const { return lastLineAt_; }
@@ -107,6 +107,7 @@ private:
     void logChanged()
     {
         const int now = log_->blockCount() - 1;
+        if (now == 0) lines_ = 0;  // cleared (a connection starts a new log)
         if (now > shown_) {
             lines_ += now - shown_;
             lastLineAt_ = Clock::now();
