@@ -25,7 +25,11 @@ public:
     bool IsConnected() const { return link_->connected(); }
 
     // Adds one line (text plus CR LF) at the end of the log; any thread.
+    // Above kMaxLogLength characters (1 MiB as the edit holds them) the
+    // oldest lines are dropped, so that a module repeating its reports
+    // cannot fill the memory.
     void AppendLog(const std::wstring& text);
+    static constexpr int kMaxLogLength = 512 * 1024;
 
     // LinkUi: what the link thread does to the dialog.
     void appendLog(const std::wstring& line) override;

@@ -30,15 +30,24 @@ constexpr std::array<SavedField, kSettingCount> kSavedFields = {{
     {SettingKey::UdpPort, res::IDC_UDP_PORT},
 }};
 
+// A file this large is no settings file of ours (a mistake, or something
+// hostile); it is left as it is.
+constexpr const wchar_t* kSettingsTooLarge =
+    L"The settings file is larger than 1 MiB and was not read: the start values are used and the file is left "
+    L"unchanged.";
+
 }  // namespace
 
 // Stored values are shown as stored, unchecked; setting a text leaves a
 // control's enabled state alone. A missing file keeps the start texts, and
 // a file whose link address, port or camera address is missing changes
-// nothing at all.
+// nothing at all. A file too large to read is said so once, here; its
+// saves then fail silently like any other unwritable file's.
 void Cnolt_PCClientDlg::LoadSettings()
 {
-    const std::optional<SettingsValues> values = SettingsStore(settingsFilePath()).load();
+    FileStatus status = FileStatus::Ok;
+    const std::optional<SettingsValues> values = SettingsStore(settingsFilePath()).load(&status);
+    if (status == FileStatus::TooLarge) AppendLog(kSettingsTooLarge);
     if (!values || !shouldApplyLoadedSettings(*values)) return;
     // In file order, except that the DNS field is set last.
     for (const SavedField& f : kSavedFields)

@@ -32,7 +32,8 @@ void Cnolt_PCClientDlg::OnBnClickedUploadAddr()
         request->cancel();
         return;
     }
-    fw::waitWithInputBlocked([&request] { return request->ready(); }, kAnswerWait);
+    // The link's end cancels the request: nothing can come after that.
+    fw::waitWithInputBlocked([&request] { return request->ready() || request->cancelled(); }, kAnswerWait);
     const auto answer = request->take();
     request->cancel();  // an answer that comes later is dropped
     if (!answer) return;

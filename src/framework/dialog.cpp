@@ -8,6 +8,7 @@
 
 #include "framework/backend.h"
 #include "framework/controls.h"
+#include "framework/win_app.h"
 
 namespace nolt::fw {
 namespace {
@@ -26,6 +27,18 @@ constexpr auto kCloseText = L"关闭(&C)\tAlt+F4";
 void setModalHook(std::function<void(CDialogEx&)> hook)
 {
     modalHook() = std::move(hook);
+}
+
+// A dialog given no parent belongs to the application's main window, as the
+// platform does it for a modal dialog: otherwise it could fall behind the
+// main window, which would then seem frozen, and it would get a task-bar
+// entry of its own.
+CDialogEx* CDialogEx::modalOwner() const
+{
+    if (parent_) return parent_;
+    CWinApp* app = AfxGetApp();
+    CDialogEx* main = app ? app->mainWindow() : nullptr;
+    return main && main != this && main->IsWindowCreated() ? main : nullptr;
 }
 
 void DialogEvents::modalStarted(CDialogEx& dlg)

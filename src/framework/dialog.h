@@ -59,6 +59,9 @@ public:
     bool IsWindowCreated() const;
     bool IsWindowVisible() const;
     const DialogTemplate& Template() const { return tpl_; }
+    // The dialog whose window owns this one's, or nullptr. An owned window
+    // stays above its owner and has no task-bar entry of its own.
+    CDialogEx* GetOwner() const;
 
     // Controls, by id.
     bool HasControl(int id) const;
@@ -139,7 +142,10 @@ private:
     friend struct DialogEvents;  // the backend's events, see backend.h
     friend struct DialogAccess;  // the backend's own tests
     void dispatch(int id, Notify code);
-    void buildWindow();
+    // The window that owns a dialog's window: its parent, or else the
+    // application's main window (never the dialog itself).
+    CDialogEx* modalOwner() const;
+    void buildWindow(CDialogEx* owner);
     void ShowMinimized();
     // Lets a backend with a native system menu add the item to it.
     void systemMenuItemAppended(const SystemMenuItem& item);

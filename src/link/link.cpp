@@ -135,11 +135,15 @@ void Link::closeSocket()
 {
     closedByTool_ = true;
     SocketPtr socket;
+    std::shared_ptr<TextRequest> request;
     {
         std::lock_guard lock(mutex_);
         socket = std::move(socket_);
+        request = std::move(textRequest_);
     }
     if (socket) socket->shutdown();
+    // No answer can come any more: whoever waits for one stops now.
+    if (request) request->cancel();
     wake_.signal();
 }
 

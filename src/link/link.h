@@ -56,7 +56,8 @@ public:
     long sendRaw(std::span<const std::uint8_t> bytes);
 
     // Registers for the next block of unframed text; register before sending
-    // the request. A newer request replaces an older one.
+    // the request. A newer request replaces an older one, and the link's end
+    // (reset, a hang-up, stop) cancels it.
     std::shared_ptr<TextRequest> beginTextRequest();
 
     // Ends the link thread and joins it, calling pumpUi while waiting so that

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <system_error>
 
 #ifdef _WIN32
@@ -36,6 +36,21 @@ std::filesystem::path tempPathFor(const std::filesystem::path& target) {
   return temp;
 }
 
+// The file a path names, following symbolic links (a settings file kept by a
+// dotfile manager is a link into its repository). The links themselves are
+// left alone; a link to a file not yet there leads to where it will be.
+std::filesystem::path followLinks(std::filesystem::path path) {
+  constexpr int kMaxHops = 40;  // as the system's own limit on link chains
+  for (int hop = 0; hop < kMaxHops; ++hop) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path;
+    const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+    if (ec) return path;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return path;
+}
+
 // A save killed between creating and renaming its temporary file leaves it
 // behind. Ones older than any save could take are removed, so that crashes do
 // not pile them up beside the settings file.
@@ -54,6 +69,25 @@ void removeStaleTemps(const std::filesystem::path& target) {
   }
 }
 
+// Reads a file of the given size (nothing: not a file that can be read)
+// through readChunk, which returns the bytes it read, 0 at the end or -1 on
+// an error. An error part-way fails the whole read, so that a partly read
+// file never passes for the whole one.
+template <typename ReadChunk>
+FileContents readUpToBound(std::optional<unsigned long long> size, ReadChunk readChunk) {
+  if (!size) return {FileStatus::ReadFailed, {}};
+  if (*size > kMaxReadBytes) return {FileStatus::TooLarge, {}};
+  FileContents out;
+  char buffer[64 * 1024];
+  for (;;) {
+    const long long n = readChunk(buffer, sizeof buffer);
+    if (n < 0) return {FileStatus::ReadFailed, {}};
+    if (n == 0) return out;
+    out.bytes.append(buffer, static_cast<std::size_t>(n));
+    if (out.bytes.size() > kMaxReadBytes) return {FileStatus::TooLarge, {}};  // it grew while being read
+  }
+}
+
 #ifdef _WIN32
 
 bool isReadOnly(const std::filesystem::path& path) {
@@ -61,9 +95,8 @@ bool isReadOnly(const std::filesystem::path& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes) {
-  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return FileStatus::CreateFailed;
+// Writes all bytes, makes them reach the disk and closes the file.
+bool writeAllAndClose(HANDLE file, std::string_view bytes, bool truncate) {
   bool ok = true;
   while (ok && !bytes.empty()) {
     DWORD written = 0;
@@ -71,9 +104,36 @@ FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes) 
     ok = WriteFile(file, bytes.data(), chunk, &written, nullptr) && written > 0;
     bytes.remove_prefix(written);
   }
-  ok = ok && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
-  return ok ? FileStatus::Ok : FileStatus::WriteFailed;
+  ok = ok && (!truncate || SetEndOfFile(file)) && FlushFileBuffers(file);
+  return CloseHandle(file) && ok;
+}
+
+FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes) {
+  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FileStatus::CreateFailed;
+  return writeAllAndClose(file, bytes, false) ? FileStatus::Ok : FileStatus::WriteFailed;
+}
+
+FileStatus writeInPlace(const std::filesystem::path& target, std::string_view bytes) {
+  HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FileStatus::CreateFailed;
+  return writeAllAndClose(file, bytes, true) ? FileStatus::Ok : FileStatus::WriteFailed;
+}
+
+FileContents readBounded(const std::filesystem::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {FileStatus::ReadFailed, {}};
+  LARGE_INTEGER size{};
+  const bool sized = GetFileSizeEx(file, &size);
+  FileContents out = readUpToBound(sized ? std::optional<unsigned long long>(size.QuadPart) : std::nullopt,
+                                   [file](char* buffer, std::size_t capacity) -> long long {
+                                     DWORD got = 0;
+                                     const DWORD want = static_cast<DWORD>(capacity);
+                                     return ReadFile(file, buffer, want, &got, nullptr) ? got : -1;
+                                   });
+  CloseHandle(file);
+  return out;
 }
 
 bool renameOver(const std::filesystem::path& temp, const std::filesystem::path& target) {
@@ -86,24 +146,63 @@ bool isReadOnly(const std::filesystem::path& path) {
   return access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0;
 }
 
-// The new file keeps the permissions of the file it replaces.
-mode_t modeFor(const std::filesystem::path& target) {
+// The permissions of the file being replaced, or nothing for a new file.
+std::optional<mode_t> modeOf(const std::filesystem::path& target) {
   struct stat st {};
-  return stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  if (stat(target.c_str(), &st) != 0) return std::nullopt;
+  return st.st_mode & 07777;
 }
 
-FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes, mode_t mode) {
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return FileStatus::CreateFailed;
-  bool ok = true;
-  while (ok && !bytes.empty()) {
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
     const ssize_t n = write(fd, bytes.data(), bytes.size());
-    ok = n > 0;
-    if (ok) bytes.remove_prefix(static_cast<std::size_t>(n));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
   }
-  ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  return ok ? FileStatus::Ok : FileStatus::WriteFailed;
+  return true;
+}
+
+// Makes the bytes reach the disk and closes the descriptor.
+bool syncAndClose(int fd, bool ok) {
+  ok = ok && fsync(fd) == 0;
+  return close(fd) == 0 && ok;
+}
+
+// The temporary file takes the old file's permissions. With no old file it
+// is created as any new file is (0666 less the umask, or the folder's
+// default ACL); otherwise it starts private, so that nobody reads the new
+// contents of a file they could not read before.
+FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes, std::optional<mode_t> mode) {
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666);
+  if (fd < 0) return FileStatus::CreateFailed;
+  const bool ok = writeAll(fd, bytes) && (!mode || fchmod(fd, *mode) == 0);
+  return syncAndClose(fd, ok) ? FileStatus::Ok : FileStatus::WriteFailed;
+}
+
+FileStatus writeInPlace(const std::filesystem::path& target, std::string_view bytes) {
+  const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return FileStatus::CreateFailed;
+  // Written over the old bytes, then cut to length: the file is never
+  // shorter than either text while this runs.
+  const bool ok = writeAll(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+  return syncAndClose(fd, ok) ? FileStatus::Ok : FileStatus::WriteFailed;
+}
+
+FileContents readBounded(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return {FileStatus::ReadFailed, {}};
+  struct stat st {};
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  FileContents out = readUpToBound(regular ? std::optional<unsigned long long>(st.st_size) : std::nullopt,
+                                   [fd](char* buffer, std::size_t capacity) -> long long {
+                                     ssize_t n = 0;
+                                     do n = read(fd, buffer, capacity);
+                                     while (n < 0 && errno == EINTR);
+                                     return n;
+                                   });
+  close(fd);
+  return out;
 }
 
 // Makes the rename itself durable; a failure here changes nothing visible.
@@ -130,22 +229,28 @@ FileContents readWholeFile(const std::filesystem::path& path) {
   const auto kind = std::filesystem::status(path, ec).type();
   if (kind == std::filesystem::file_type::not_found) return {FileStatus::NotFound, {}};
   if (kind != std::filesystem::file_type::regular) return {FileStatus::ReadFailed, {}};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {FileStatus::ReadFailed, {}};
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return {FileStatus::ReadFailed, {}};
-  return {FileStatus::Ok, std::move(bytes)};
+  return readBounded(path);
 }
 
-FileStatus replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+FileStatus replaceFileAtomically(const std::filesystem::path& link, std::string_view bytes) {
+  // The temporary file and the rename go beside the file the links lead
+  // to, so that the links stay links.
+  const std::filesystem::path path = followLinks(link);
   if (isReadOnly(path)) return FileStatus::ReadOnly;
   const std::filesystem::path temp = tempPathFor(path);
 #ifdef _WIN32
   const FileStatus written = writeTemp(temp, bytes);
 #else
-  const FileStatus written = writeTemp(temp, bytes, modeFor(path));
+  const FileStatus written = writeTemp(temp, bytes, modeOf(path));
 #endif
-  if (written == FileStatus::CreateFailed) return written;
+  if (written == FileStatus::CreateFailed) {
+    // A folder that takes no new files but holds a writable settings file
+    // (an ordinary user's C:\ on Windows): write in place, as the platform's
+    // own profile functions do, rather than lose the save.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) return writeInPlace(path, bytes);
+    return written;
+  }
   if (written == FileStatus::Ok && renameOver(temp, path)) {
     removeStaleTemps(path);
     return FileStatus::Ok;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -9,7 +10,8 @@ namespace nolt {
 enum class FileStatus {
   Ok,
   NotFound,       // no file at the path
-  ReadFailed,     // the file exists but cannot be read (a folder, no permission, ...)
+  ReadFailed,     // the file exists but cannot be read whole (a folder, no permission, a disk error, ...)
+  TooLarge,       // the file is larger than kMaxReadBytes and is not read
   ReadOnly,       // the file exists and may not be written
   CreateFailed,   // the temporary file cannot be created beside the target
   WriteFailed,    // writing or flushing the temporary file failed (disk full, ...)
@@ -21,7 +23,12 @@ struct FileContents {
   std::string bytes;
 };
 
-// The whole file as bytes.
+// A real settings file is a few hundred bytes; reading is bounded far above
+// that, so that a huge or endless file can neither exhaust memory nor stall
+// the tool.
+inline constexpr std::size_t kMaxReadBytes = std::size_t{1} << 20;
+
+// The whole file as bytes; TooLarge (with no bytes) above kMaxReadBytes.
 FileContents readWholeFile(const std::filesystem::path& path);
 
 // Replaces the file's contents as one step: the bytes go to a temporary file

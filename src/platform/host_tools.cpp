@@ -44,6 +44,32 @@ std::string envOr(const char* name, std::string_view fallback)
 
 bool hasDisplay() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"); }
 
+// Terminals that stay in the foreground until the command they show has
+// ended, each with the options that make it so and hand it the command's
+// argument vector unchanged. Others, x-terminal-emulator among them, may
+// pass the command to a terminal server and return at once, and the Tools
+// dialog would then stop waiting while the command still runs.
+struct WaitingTerminal {
+    std::string_view name;
+    std::vector<std::string> options;
+};
+
+std::vector<std::string> findWaitingTerminal(const std::string& path)
+{
+    const WaitingTerminal known[] = {
+        {"xterm", {"-e"}},
+        {"konsole", {"--nofork", "-e"}},
+        {"gnome-terminal", {"--wait", "--"}},
+    };
+    for (const WaitingTerminal& t : known) {
+        std::vector<std::string> command{findProgram(t.name, path)};
+        if (command.front().empty()) continue;
+        command.insert(command.end(), t.options.begin(), t.options.end());
+        return command;
+    }
+    return {};
+}
+
 std::vector<NetDevice> listNetDevices()
 {
     std::vector<NetDevice> out;
@@ -65,7 +91,9 @@ std::string findProgram(std::string_view name, std::string_view searchPath)
 {
 #ifndef _WIN32
     for (std::string_view dir : split(searchPath, ':')) {
-        if (dir.empty()) continue;
+        // A relative entry ("", ".", "bin") names a folder under wherever the
+        // tool was started, where anyone may have left a program of that name.
+        if (!dir.starts_with('/')) continue;
         std::string candidate = std::string(dir) + "/" + std::string(name);
         if (isExecutable(candidate)) return candidate;
     }
@@ -104,12 +132,7 @@ HostTools detectHostTools()
     HostTools t;
 #ifndef _WIN32
     const std::string path = envOr("PATH", "/usr/bin:/bin") + ":" + std::string(kSystemDirs);
-    if (hasDisplay()) {
-        // xterm passes its argument vector through unchanged; the Debian
-        // x-terminal-emulator wrappers of some terminals re-split it.
-        t.terminal = findProgram("xterm", path);
-        if (t.terminal.empty()) t.terminal = findProgram("x-terminal-emulator", path);
-    }
+    if (hasDisplay()) t.terminal = findWaitingTerminal(path);
     t.shell = findProgram("sh", "/bin:/usr/bin");
     t.ufw = findProgram("ufw", path);
     t.systemctl = findProgram("systemctl", path);

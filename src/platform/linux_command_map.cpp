@@ -23,7 +23,8 @@ bool hasWindow(const HostTools& t) { return !t.terminal.empty() && !t.shell.empt
 
 LinuxStep inWindow(const HostTools& t, const char* script, Argv argv)
 {
-    Argv out{t.terminal, "-e", t.shell, "-c", script, "sh"};
+    Argv out = t.terminal;
+    out.insert(out.end(), {t.shell, "-c", script, "sh"});
     out.insert(out.end(), argv.begin(), argv.end());
     return {out};
 }
@@ -32,6 +33,7 @@ LinuxStep inWindow(const HostTools& t, const char* script, Argv argv)
 LinuxPlan finish(const HostTools& t, std::vector<Argv> bare)
 {
     LinuxPlan plan;
+    if (!hasWindow(t)) plan.consoleNote = kOutputInConsole;
     for (std::size_t i = 0; i < bare.size(); ++i) {
         if (!hasWindow(t)) {
             plan.steps.push_back({bare[i]});

@@ -21,9 +21,11 @@
 //
 // With a terminal program and a display every step runs in a terminal window
 // the user sees; the window stays open after the step until Enter is pressed
-// (the last step, or a step that failed). Without one the steps run in the
-// tool's own console and ping stops after a few echoes, since nobody could
-// stop it otherwise. The arguments go to the programs as separate argv
+// (the last step, or a step that failed). Only terminals that stay until
+// their command has ended are used, so that the Tools dialog's wait lasts as
+// long as the command. Without one the steps run in the tool's own console,
+// which a note says first, and ping stops after a few echoes, since nobody
+// could stop it otherwise. The arguments go to the programs as separate argv
 // entries; the only shell involved is a fixed script that receives them as
 // positional parameters and never evaluates them.
 #pragma once
@@ -38,7 +40,9 @@ namespace nolt {
 // The programs found on this machine (full paths; empty when absent) and the
 // wired connection or device to configure.
 struct HostTools {
-    std::string terminal;          // xterm or x-terminal-emulator, usable only with a display
+    // The terminal's program and the options after which it takes the
+    // command to show, e.g. {"/usr/bin/xterm", "-e"}; empty without one.
+    std::vector<std::string> terminal;
     std::string shell;             // /bin/sh, runs the fixed wrapper script in the terminal
     std::string ufw;
     std::string systemctl;
@@ -58,6 +62,7 @@ struct LinuxStep {
 struct LinuxPlan {
     std::vector<LinuxStep> steps;   // run in order; a failing step ends the plan
     std::string consoleMessage;     // printed to the console when not empty
+    std::string consoleNote;        // likewise, before the steps, which run in the console
     bool operator==(const LinuxPlan&) const = default;
 };
 
@@ -72,5 +77,8 @@ inline constexpr const char* kNoAddressTool =
     "No way to set the address was found (nmcli with a wired connection, or ip with a wired "
     "device); the address was left as it is.";
 inline constexpr const char* kNoPingTool = "The ping program was not found.";
+inline constexpr const char* kOutputInConsole =
+    "No terminal window that waits for its command can be opened (xterm, konsole or gnome-terminal on a "
+    "display): the command runs in this console, and its output follows here.";
 
 }  // namespace nolt

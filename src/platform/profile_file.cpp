@@ -16,16 +16,26 @@ bool ProfileFile::exists() const {
 }
 
 std::string ProfileFile::read(std::string_view section, std::string_view key, std::string_view fallback) const {
+  return std::move(readAll(section, std::span(&key, 1), fallback).front());
+}
+
+std::vector<std::string> ProfileFile::readAll(std::string_view section, std::span<const std::string_view> keys,
+                                              std::string_view fallback, FileStatus* status) const {
   const FileContents file = readWholeFile(path_);
-  std::string value(fallback);
+  if (status) *status = file.status;
   DecodedProfile profile;
-  if (file.status == FileStatus::Ok) {
-    profile = decodeProfile(file.bytes);
-    if (auto found = profileTextRead(profile.text, section, key)) value = std::move(*found);
+  if (file.status == FileStatus::Ok) profile = decodeProfile(file.bytes);
+  std::vector<std::string> values;
+  for (std::string_view key : keys) {
+    std::string value(fallback);
+    if (file.status == FileStatus::Ok) {
+      if (auto found = profileTextRead(profile.text, section, key)) value = std::move(*found);
+    }
+    // The value reaches the caller through a terminated buffer.
+    if (const auto nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
+    values.push_back(cutToUnits(std::move(value), kValueBufferChars - 1, profile.encoding));
   }
-  // The value reaches the caller through a terminated buffer.
-  if (const auto nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
-  return cutToUnits(std::move(value), kValueBufferChars - 1, profile.encoding);
+  return values;
 }
 
 FileStatus ProfileFile::write(std::string_view section, std::string_view key, std::string_view value) const {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/atomic_file.h"
 
@@ -34,6 +35,12 @@ class ProfileFile {
   // characters, or `fallback` when the file, the section or the key is
   // missing or the file cannot be read.
   std::string read(std::string_view section, std::string_view key, std::string_view fallback) const;
+
+  // Several values of one section from a single reading of the file, each
+  // as read() gives it. `status` says how the reading went: anything but Ok
+  // means every value is the fallback.
+  std::vector<std::string> readAll(std::string_view section, std::span<const std::string_view> keys,
+                                   std::string_view fallback, FileStatus* status = nullptr) const;
 
   // Sets one key, creating the file and the section when they are missing.
   FileStatus write(std::string_view section, std::string_view key, std::string_view value) const;

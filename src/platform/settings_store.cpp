@@ -1,5 +1,6 @@
 #include "platform/settings_store.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -9,12 +10,15 @@ namespace nolt {
 
 SettingsStore::SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
 
-std::optional<SettingsValues> SettingsStore::load() const {
+std::optional<SettingsValues> SettingsStore::load(FileStatus* status) const {
   const ProfileFile profile(file_);
-  if (!profile.exists()) return std::nullopt;
+  if (!profile.exists()) {
+    if (status) *status = FileStatus::NotFound;
+    return std::nullopt;
+  }
+  const std::vector<std::string> texts = profile.readAll(kSettingsSection, kSettingKeyNames, kMissingSetting, status);
   SettingsValues values;
-  for (std::size_t i = 0; i < kSettingCount; ++i)
-    values.texts[i] = profile.read(kSettingsSection, kSettingKeyNames[i], kMissingSetting);
+  std::copy(texts.begin(), texts.end(), values.texts.begin());
   return values;
 }
 

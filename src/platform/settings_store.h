@@ -40,8 +40,9 @@ class SettingsStore {
   const std::filesystem::path& path() const { return file_; }
 
   // Nothing when no file exists; otherwise the seven texts as read, each
-  // "NULL" when missing and cut to 259 characters.
-  std::optional<SettingsValues> load() const;
+  // "NULL" when missing and cut to 259 characters. A file that cannot be
+  // read whole reads as all "NULL"; `status`, when given, says why.
+  std::optional<SettingsValues> load(FileStatus* status = nullptr) const;
 
   // Writes the seven keys in their order in one atomic replace, creating
   // the file's folder when it is missing. A failure leaves the old file as

@@ -32,6 +32,7 @@ int SystemCommandInterpreter::run(const Command& command)
 {
     const LinuxPlan plan = mapToLinux(command.intent, findTools_());
     if (!plan.consoleMessage.empty()) std::fprintf(stderr, "%s\n", plan.consoleMessage.c_str());
+    if (!plan.steps.empty() && !plan.consoleNote.empty()) std::fprintf(stderr, "%s\n", plan.consoleNote.c_str());
     int status = 0;
     for (const LinuxStep& step : plan.steps) {
         status = runProcess(step.argv);

@@ -62,6 +62,10 @@ std::wstring DlgOther::ReadAddress(int id) const
 
 void DlgOther::runBlocked(const std::function<bool()>& procedure)
 {
+    // The wait holds back the user's keys and clicks, but a button can also
+    // be pressed from code or by an accessibility tool; such a press during
+    // a command is dropped like the input.
+    if (commandRunning_) return;
     bool ran = true;
     commandRunning_ = true;
     fw::runWithInputBlocked([&] { ran = procedure(); });

@@ -41,7 +41,8 @@ protected:
 
 private:
     // Runs a procedure with the windows blocked; false when it refused an
-    // address, which the user is then told about.
+    // address, which the user is then told about. Does nothing while another
+    // procedure runs, however the button was pressed.
     void runBlocked(const std::function<bool()>& procedure);
 
     CommandInterpreter& interpreter_;

@@ -4,9 +4,14 @@
 #include "commands_fixture.h"
 
 #include <chrono>
+#include <cstdio>
+#include <optional>
 
 #include "app/nolt_pcclient_app.h"
+#include "commands/command_frames.h"
 #include "commands/dlg_other2.h"
+#include "framework/win_app.h"
+#include "tools/dlg_other.h"
 #include "commands/push_address_text.h"
 #include "link/frame.h"
 #include "res/strings.h"
@@ -155,6 +160,67 @@ TEST_F(PushAddressTest, BoxArrivingDuringTheWaitCanBeClosed)
     EXPECT_TRUE(closedByUser);
     EXPECT_LT(took, 4500);
     EXPECT_NE(log().find(L"Code setting succeeded, please power on again."), std::wstring::npos);
+}
+
+// The link going away ends the wait for the answer at once, whether the
+// module hangs up or the link is reset; the dialog then takes input again.
+TEST_F(PushAddressTest, TheLinkGoingAwayEndsTheWaitAtOnce)
+{
+    for (const bool hangUp : {true, false}) {
+        SCOPED_TRACE(hangUp ? "the module hangs up" : "the link is reset");
+        // A module that never answers the request and hangs up after the
+        // next frame it answers.
+        RecordingModule& module = connectModule({.silentOnAddressRequest = true, .closeAfterFrames = 1});
+        std::optional<std::chrono::steady_clock::time_point> gone;
+        fw::user::after(300, [&] {
+            gone = std::chrono::steady_clock::now();
+            if (hangUp)
+                dlg->link().sendRaw(statusQueryFrame());  // from code: the user's input is held back
+            else
+                dlg->link().reset();
+        });
+        pressUploadAddr();
+        ASSERT_TRUE(gone.has_value());
+        const long long inputBack =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - *gone).count();
+        EXPECT_LT(inputBack, 500) << "input came back " << inputBack << " ms after the link went";
+        std::printf("%s: input back %lld ms after the link went\n", hangUp ? "hang-up" : "reset", inputBack);
+        EXPECT_FALSE(dlg->IsConnected());
+        EXPECT_EQ(opened.calls, 0);
+        EXPECT_TRUE(dlg->IsControlEnabled(IDC_CONNECT));
+        // The dialog takes a click again: with no link the request fails at once.
+        const std::size_t logged = log().size();
+        EXPECT_LT(pressUploadAddr(), 1000);
+        EXPECT_EQ(log().substr(logged), L"Operation failed, please check the connection\r\n");
+        ASSERT_TRUE(pumpUntil([&] { return !dlg->link().threadRunning(); }));
+        EXPECT_EQ(module.received().at(0), hexOf("get_addrrtmp"));
+    }
+}
+
+// The Tools and push-address dialogs belong to the main window, as a modal
+// dialog opened without a parent does: they stay above it and have no
+// task-bar entry of their own.
+TEST_F(PushAddressTest, ToolsAndPushAddressDialogsAreOwnedByTheMainWindow)
+{
+    fw::CWinApp app(L"owner test");
+    app.setMainWindow(dlg.get());
+    RecordingCommandInterpreter rec;
+    setToolsCommandInterpreter(&rec);
+    RecordingModule& module = connectModule();
+    std::vector<std::wstring> captions;
+    ModalHook hook([&](fw::CDialogEx& d) {
+        captions.push_back(d.GetWindowText());
+        EXPECT_EQ(d.GetOwner(), dlg.get()) << "owner of " << captions.back();
+        d.EndDialog(fw::IDCANCEL);
+    });
+    EXPECT_TRUE(click(*dlg, IDC_TOOLS));
+    pressUploadAddr();
+    OpenPushAddressDialog(dlg->link());
+    setToolsCommandInterpreter(nullptr);
+    ASSERT_EQ(captions.size(), 3u);
+    EXPECT_EQ(captions[0], L"Tools");
+    EXPECT_EQ(dlg->GetOwner(), nullptr) << "the main window belongs to nobody";
+    EXPECT_EQ(module.received().size(), 1u);
 }
 
 TEST_F(PushAddressTest, WithoutALinkTheRequestEndsAtOnce)

@@ -46,6 +46,31 @@ TEST_F(MessageLogTest, EachAppendEndsWithCrLf)
     EXPECT_EQ(dlg->GetWindowTextLength(IDC_LOG), static_cast<int>(cases[3].after.size()));
 }
 
+// Past its bound the log drops its oldest lines, whole; the newest line
+// lands whole at the end and the view follows it.
+TEST_F(MessageLogTest, OldestLinesGoAboveTheBound)
+{
+    const int kLine = 1000;  // characters a line, with its CR LF
+    const int count = 3 * Cnolt_PCClientDlg::kMaxLogLength / kLine;
+    for (int i = 0; i < count; ++i) {
+        std::wstring line = std::to_wstring(i);
+        line.resize(kLine - 2, L'.');
+        dlg->AppendLog(line);
+        ASSERT_LE(dlg->GetWindowTextLength(IDC_LOG), Cnolt_PCClientDlg::kMaxLogLength) << "line " << i;
+    }
+    const std::wstring all = text();
+    ASSERT_EQ(all.size() % kLine, 0u) << "only whole lines are kept";
+    const std::size_t kept = all.size() / kLine;
+    EXPECT_GE(kept, static_cast<std::size_t>(Cnolt_PCClientDlg::kMaxLogLength / kLine / 2));
+    for (std::size_t k = 0; k < kept; ++k) {
+        const std::wstring line = all.substr(k * kLine, kLine);
+        ASSERT_EQ(std::stoi(line), count - static_cast<int>(kept) + static_cast<int>(k)) << "line " << k;
+        ASSERT_TRUE(line.ends_with(L".\r\n"));
+    }
+    test::pump(20);
+    EXPECT_TRUE(log()->viewport()->rect().contains(log()->cursorRect())) << "the end of the log is in view";
+}
+
 TEST_F(MessageLogTest, SelectionPositionsCountLineEndsAsTwo)
 {
     dlg->AppendLog(L"ab");

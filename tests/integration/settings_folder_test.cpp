@@ -1,6 +1,6 @@
 // Settings files in folders that cannot be written (made so with POSIX
-// permissions and the immutable attribute): the dialog still closes and
-// nothing is changed or left behind.
+// permissions and the immutable attribute): the dialog still closes, an
+// existing file is saved in place, and nothing is left behind.
 #include "dialog_fixture.h"
 
 #include <fcntl.h>
@@ -38,7 +38,8 @@ TEST_F(SettingsFolderTest, ASaveThatCannotBeWrittenChangesNothingAndTheDialogClo
     EXPECT_TRUE(boxes.boxes.empty());
     dlg.reset();
 
-    // An existing file in a folder that cannot be written.
+    // An existing file in a folder that takes no new files: the file itself
+    // may be written, and the save goes into it in place.
     const auto locked = dir() / "locked";
     std::filesystem::create_directories(locked);
     const std::string old = "[SaveData]\r\nLinkIP=10.9.9.9\r\nLinkPort=7\r\nDstIp=10.9.9.8\r\n";
@@ -57,7 +58,9 @@ TEST_F(SettingsFolderTest, ASaveThatCannotBeWrittenChangesNothingAndTheDialogClo
     EXPECT_TRUE(boxes.boxes.empty());
     if (immutable) makeImmutable(locked, false);
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    EXPECT_EQ(readFile(locked / "Config.ini"), old);
+    EXPECT_EQ(readFile(locked / "Config.ini"),
+              "[SaveData]\r\nLinkIP=10.9.9.9\r\nLinkPort=8\r\nDstIp=10.9.9.8\r\nGateway=0.0.0.0\r\n"
+              "DNS=0.0.0.0\r\nUdpDstIp=0.0.0.0\r\nUdpPort=NULL\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), std::filesystem::directory_iterator()), 1)
         << "no temporary file is left behind";
 }

@@ -167,5 +167,22 @@ TEST_F(SettingsTest, ASaveKeepsEveryOtherLine)
               "DNS=0.0.0.0\r\nUdpDstIp=192.168.5.3\r\nUdpPort=23003\r\n[Last]\r\nx=y\r\n");
 }
 
+// A file above the size bound: one line in the log at the start, the start
+// texts in the fields, and the file as it was after both saves of the close.
+TEST_F(SettingsTest, AFileTooLargeIsSaidOnceAndLeftAlone)
+{
+    const std::string big = "[SaveData]\r\nLinkIP=10.1.2.3\r\nLinkPort=4000\r\nDstIp=10.1.2.4\r\n;"
+                            + std::string(2 << 20, 'x') + "\r\n";
+    writeFile(settingsFile(), big);
+    open();
+    EXPECT_EQ(text(res::IDC_LINK_IP), L"192.168.2.119");
+    EXPECT_EQ(log(), std::vector<std::wstring>{L"The settings file is larger than 1 MiB and was not read: the start "
+                                               L"values are used and the file is left unchanged."});
+    ASSERT_TRUE(click(*dlg, res::IDC_CLOSE));
+    EXPECT_FALSE(dlg->IsWindowVisible());
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(readFile(settingsFile()) == big);
+}
+
 }  // namespace
 }  // namespace nolt::test

@@ -87,5 +87,33 @@ TEST(SettingsStore, SaveIntoAFolderThatCannotExistChangesNothing) {
   EXPECT_EQ(readBytes(folder / "blocker"), "x");
 }
 
+// Files up to the size bound load as usual; a larger one is not read at
+// all, not applied and not replaced.
+TEST(SettingsStore, FilesAboveTheSizeBoundAreLeftAlone) {
+  const std::string head = std::string(kFirstRunFile) + ";";
+  const struct {
+    std::size_t size;
+    FileStatus status;
+  } cases[] = {
+      {kMaxReadBytes, FileStatus::Ok},
+      {kMaxReadBytes + 1, FileStatus::TooLarge},
+      {3 * kMaxReadBytes, FileStatus::TooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    TempFolder folder;
+    const std::string bytes = head + std::string(c.size - head.size() - 2, 'x') + "\r\n";
+    writeBytes(folder / "Config.ini", bytes);
+    const SettingsStore store(folder / "Config.ini");
+    FileStatus status = FileStatus::NotFound;
+    const auto loaded = store.load(&status);
+    EXPECT_EQ(status, c.status);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(*loaded == firstRunTexts(), c.status == FileStatus::Ok);
+    EXPECT_EQ(store.save(SettingsValues{}), c.status);
+    EXPECT_EQ(readBytes(folder / "Config.ini") == bytes, c.status != FileStatus::Ok);
+  }
+}
+
 }  // namespace
 }  // namespace nolt

@@ -9,9 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
 #include <QTimer>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 
 namespace nolt {
 namespace {
@@ -86,11 +91,16 @@ TEST(DialogSoak, ReplyFloodReachesTheLogInOrderWhileTheUiStaysResponsive)
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
     ASSERT_TRUE(all) << session.lines() << " lines after " << took.count() << " ms";
 
+    // The log keeps the latest lines within its bound, in order, whole.
     const std::vector<std::wstring> log = session.logLines();
-    ASSERT_EQ(log.size(), static_cast<std::size_t>(kReplies) + 1);
-    EXPECT_EQ(log[0], L"Connection to server succeeded.");
-    for (int i = 0; i < kReplies; ++i)
-        ASSERT_EQ(log[static_cast<std::size_t>(i) + 1], stream.expected()[static_cast<std::size_t>(i)].logLine) << "reply " << i;
+    ASSERT_FALSE(log.empty());
+    ASSERT_LE(log.size(), static_cast<std::size_t>(kReplies) + 1);
+    if (log.size() == static_cast<std::size_t>(kReplies) + 1) {
+        EXPECT_EQ(log[0], L"Connection to server succeeded.");
+    }
+    for (std::size_t i = 1; i <= std::min(log.size(), static_cast<std::size_t>(kReplies)); ++i)
+        ASSERT_EQ(log[log.size() - i], stream.expected()[kReplies - i].logLine) << "reply " << kReplies - i;
+    EXPECT_LE(session.dialog().GetWindowTextLength(res::IDC_LOG), Cnolt_PCClientDlg::kMaxLogLength);
     // The version field shows the last version report of the stream.
     EXPECT_EQ(session.dialog().GetDlgItemText(res::IDC_VERSION), stream.expected()[kReplies - 5].versionText);
     EXPECT_TRUE(boxes.boxes.empty());
@@ -98,6 +108,67 @@ TEST(DialogSoak, ReplyFloodReachesTheLogInOrderWhileTheUiStaysResponsive)
     std::printf("%d replies in %lld ms; the UI timer was at worst %lld ms late over %d ticks\n", kReplies,
                 static_cast<long long>(took.count()), static_cast<long long>(lateness.worst().count()),
                 lateness.ticks());
+    session.press(res::IDC_DISCONNECT);
+}
+
+// The process's resident memory in KiB, from /proc.
+long residentKiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// A module that repeats status reports without end: the log keeps within
+// its bound, each line still lands whole at its end and the view follows,
+// and the process's memory stays flat once the bound is reached.
+TEST(DialogSoak, EndlessStatusReportsKeepTheLogAndMemoryBounded)
+{
+    test::guiApp();
+    // About 43 characters a line: the bound is passed at about 12,000 lines,
+    // and 40,000 pass it over three times.
+    constexpr int kReplies = 40000;
+    constexpr int kSettled = 16000;  // the bound has been reached and the log cut back
+    const std::uint8_t status[] = {0x19, 0x32, 0x07, 0x80, 0x04, 0x38, 0x05, 0x00, 0x02, 0xD0};
+    const Bytes frame = buildFrame(code::kStatus, status);
+    Bytes flood;
+    for (int i = 0; i < kReplies; ++i) flood.insert(flood.end(), frame.begin(), frame.end());
+    sim::SimServer server(onFreePort());
+    ASSERT_TRUE(server.start());
+    test::BoxRecorder boxes;
+    test::DialogSession session(server.port());
+    ASSERT_TRUE(session.connect());
+    ASSERT_TRUE(test::pumpUntil([&] { return server.clientConnected(); }));
+    auto* view = qobject_cast<QPlainTextEdit*>(fw::DialogAccess::control(session.dialog(), res::IDC_LOG));
+    ASSERT_NE(view, nullptr);
+
+    const auto started = Clock::now();
+    ASSERT_TRUE(server.inject(flood));
+    ASSERT_TRUE(session.waitForLines(kSettled, 60s)) << session.lines() << " lines";
+    const long settledKiB = residentKiB();
+    long peakKiB = settledKiB;
+    for (int seen = kSettled; seen < kReplies + 1;) {
+        seen = std::min(seen + 5000, kReplies + 1);
+        ASSERT_TRUE(session.waitForLines(seen, 60s)) << session.lines() << " lines";
+        peakKiB = std::max(peakKiB, residentKiB());
+        EXPECT_LE(session.dialog().GetWindowTextLength(res::IDC_LOG), Cnolt_PCClientDlg::kMaxLogLength);
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    test::pump(50);
+    // Flat: what the last 24,000 lines add is noise (without the bound they
+    // take some 20 MB).
+    EXPECT_LE(peakKiB - settledKiB, 4096) << settledKiB << " KiB resident at " << kSettled << " lines, " << peakKiB
+                                          << " KiB at most afterwards";
+
+    const std::vector<std::wstring> log = session.logLines();
+    ASSERT_GT(log.size(), 1000u);
+    for (const std::wstring& line : log) ASSERT_EQ(line, L"Get current movement status successfully");
+    EXPECT_TRUE(session.dialog().GetDlgItemText(res::IDC_LOG).ends_with(L"successfully\r\n"));
+    EXPECT_TRUE(view->viewport()->rect().contains(view->cursorRect())) << "the view follows the end";
+    EXPECT_TRUE(boxes.boxes.empty());
+    std::printf("%d status replies in %lld ms; %zu lines kept; resident %ld KiB at %d lines, at most %ld KiB after\n",
+                kReplies, static_cast<long long>(took.count()), log.size(), settledKiB, kSettled, peakKiB);
     session.press(res::IDC_DISCONNECT);
 }
 

@@ -46,7 +46,8 @@ public:
     Cnolt_PCClientDlg& dialog() { return dialog_; }
     bool hasLog() const { return log_ != nullptr; }
 
-    // Lines in the log now (each line ends in a line end).
+    // Lines the log has gained since it was last cleared (each line ends in
+    // a line end). Lines it drops to stay within its bound still count.
     int lines() const { return lines_; }
     // When the log last gained a line.
     Clock::time_point lastLineAt() const { return lastLineAt_; }
@@ -106,14 +107,19 @@ private:
     void logChanged()
     {
         const int now = log_->blockCount() - 1;
-        if (now > lines_) lastLineAt_ = Clock::now();
-        lines_ = now;
+        if (now == 0) lines_ = 0;  // cleared (a connection starts a new log)
+        if (now > shown_) {
+            lines_ += now - shown_;
+            lastLineAt_ = Clock::now();
+        }
+        shown_ = now;
         if (waiting_ && lines_ >= wanted_) waiting_->quit();
     }
 
     Cnolt_PCClientDlg dialog_;
     QPlainTextEdit* log_ = nullptr;
     int lines_ = 0;
+    int shown_ = 0;  // lines in the log now
     int wanted_ = 0;
     QEventLoop* waiting_ = nullptr;
     Clock::time_point lastLineAt_{};

@@ -67,7 +67,7 @@ TEST(LinuxCommandMap, PingRunsUntilStoppedOnlyInAWindow)
     HostTools t = everything();
     EXPECT_EQ(argvs(mapToLinux(PingIntent{"127.0.0.1"}, t)),
               (std::vector<Argv>{{"/bin/ping", "-c", "4", "127.0.0.1"}}));
-    t.terminal = "/usr/bin/xterm";
+    t.terminal = {"/usr/bin/xterm", "-e"};
     t.shell = "/bin/sh";
     const auto steps = argvs(mapToLinux(PingIntent{"127.0.0.1"}, t));
     ASSERT_EQ(steps.size(), 1u);
@@ -80,7 +80,7 @@ TEST(LinuxCommandMap, PingRunsUntilStoppedOnlyInAWindow)
 TEST(LinuxCommandMap, WindowKeepsEveryArgumentSeparateAndHoldsOnlyAtTheEnd)
 {
     HostTools t = everything();
-    t.terminal = "/usr/bin/xterm";
+    t.terminal = {"/usr/bin/xterm", "-e"};
     t.shell = "/bin/sh";
     const auto steps = argvs(mapToLinux(kAddress, t));
     ASSERT_EQ(steps.size(), 2u);
@@ -94,7 +94,7 @@ TEST(LinuxCommandMap, WindowKeepsEveryArgumentSeparateAndHoldsOnlyAtTheEnd)
 TEST(LinuxCommandMap, MissingToolMessageShownInTheWindow)
 {
     HostTools t;
-    t.terminal = "/usr/bin/xterm";
+    t.terminal = {"/usr/bin/xterm", "-e"};
     t.shell = "/bin/sh";
     const LinuxPlan plan = mapToLinux(FirewallOffIntent{}, t);
     ASSERT_EQ(plan.steps.size(), 1u);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QPointer>
 
 #include <atomic>
@@ -290,6 +293,41 @@ TEST(ToolsDialogBlocking, InputAndClosingDuringACommandAreDroppedWhilePaintingGo
     EXPECT_EQ(d->GetDlgItemText(IDC_TOOLS_GATEWAY), L"77.1.1.1");
     ASSERT_TRUE(test::click(*d, IDC_TOOLS_FIREWALL));
     EXPECT_EQ(lines(slow.rec).back(), kFirewallLine);
+}
+
+// A button pressed while a command runs, by any road that is no key or mouse
+// press (a click from code, an accessibility action, a notification), never
+// starts a second command inside the first.
+TEST(ToolsDialogBlocking, NoWayOfPressingAButtonStartsASecondCommand)
+{
+    const auto button = [](DlgOther& d, int id) { return static_cast<QAbstractButton*>(test::widgetOf(d, id)); };
+    const struct {
+        const char* name;
+        std::function<void(DlgOther&)> press;
+    } cases[] = {
+        {"click from code", [&](DlgOther& d) { button(d, IDC_TOOLS_FIREWALL)->click(); }},
+        {"accessibility action",
+         [&](DlgOther& d) {
+             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(button(d, IDC_TOOLS_SET_LOCAL_IP));
+             ASSERT_TRUE(a && a->actionInterface());
+             a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+         }},
+        {"notification", [](DlgOther& d) { d.SendNotification(IDC_TOOLS_PING, fw::Notify::Click); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::BoxRecorder boxes;
+        SlowInterpreter slow;
+        auto d = test::openDialog<DlgOther>(slow);
+        slow.duringRun = [&] { c.press(*d); };
+        ASSERT_TRUE(test::click(*d, IDC_TOOLS_PING));
+        pump(300);  // a press that was only delayed would have run by now
+        EXPECT_EQ(lines(slow.rec), std::vector<std::string>{"ping 192.168.2.119 -t"});
+        EXPECT_TRUE(boxes.boxes.empty());
+        // Once the command has ended, the same press works.
+        c.press(*d);
+        EXPECT_TRUE(test::pumpUntil([&] { return slow.rec.commands().size() > 1; }));
+    }
 }
 
 }  // namespace

@@ -51,5 +51,26 @@ TEST(SettingsPathWindows, ReadOnlyFileIsLeftAlone) {
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A folder that takes no new files but holds a writable settings file, as an
+// ordinary user's C:\ does: the save goes into the file in place. Whether
+// a folder can be made to refuse new files depends on the system (under
+// wine run as root nothing refuses), so the folder is probed first.
+TEST(SettingsPathWindows, SaveGoesInPlaceWhenTheFolderRefusesNewFiles) {
+  test::TempFolder folder;
+  const auto file = folder / "Config.ini";
+  test::writeBytes(file, "[SaveData]\r\nLinkIP=" + std::string(3000, '1') + "\r\n");
+  SetFileAttributesW(folder.path().c_str(), FILE_ATTRIBUTE_READONLY);
+  const HANDLE probe = CreateFileW((folder / "probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  const bool refuses = probe == INVALID_HANDLE_VALUE;
+  if (!refuses) CloseHandle(probe);
+  const FileStatus saved = refuses ? ProfileFile(file).write("SaveData", "LinkIP", "8") : FileStatus::Ok;
+  SetFileAttributesW(folder.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!refuses) GTEST_SKIP() << "no way here to make a folder refuse new files (wine run as root?)";
+  EXPECT_EQ(saved, FileStatus::Ok);
+  EXPECT_EQ(test::readBytes(file), "[SaveData]\r\nLinkIP=8\r\n");
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"Config.ini"});
+}
+
 }  // namespace
 }  // namespace nolt

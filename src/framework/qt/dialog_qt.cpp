@@ -35,10 +35,18 @@ CDialogEx::~CDialogEx()
     DestroyWindow();
 }
 
-void CDialogEx::buildWindow()
+CDialogEx* CDialogEx::GetOwner() const
+{
+    return onUi([&]() -> CDialogEx* {
+        auto* owner = d_->window ? qobject_cast<DialogWindow*>(d_->window->parentWidget()) : nullptr;
+        return owner ? &owner->dialog() : nullptr;
+    });
+}
+
+void CDialogEx::buildWindow(CDialogEx* owner)
 {
     DestroyWindow();
-    QWidget* parentWindow = parent_ ? parent_->d_->window.data() : nullptr;
+    QWidget* parentWindow = owner ? owner->d_->window.data() : nullptr;
     auto* w = new DialogWindow(*this, parentWindow);
     d_->window = w;
     w->setWindowFlags(windowFlags(tpl_, parentWindow != nullptr));
@@ -79,7 +87,7 @@ bool CDialogEx::IsWindowVisible() const
 
 bool CDialogEx::Create()
 {
-    buildWindow();
+    buildWindow(parent_);
     if (DialogEvents::initDialog(*this)) d_->window->focusFirstTabStop();
     d_->window->show();
     return true;
@@ -87,7 +95,7 @@ bool CDialogEx::Create()
 
 int CDialogEx::DoModal()
 {
-    buildWindow();
+    buildWindow(modalOwner());
     d_->result = IDCANCEL;
     d_->ended = false;
     DialogWindow* w = d_->window.data();

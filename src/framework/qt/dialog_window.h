@@ -18,6 +18,7 @@ public:
     void openSystemMenu(const QPoint& globalPos);
     bool isSystemMenuOpen() const { return openMenu_ && openMenu_->isVisible(); }
     void focusFirstTabStop() { focusNextChild(); }
+    CDialogEx& dialog() const { return owner_; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

@@ -115,13 +115,9 @@ CDialogEx* dialogOf(HWND hwnd)
     return nullptr;
 }
 
-HWND ownerOf(const CDialogEx& dlg)
+HWND windowOf(const CDialogEx* dlg)
 {
-    if (const CDialogEx* parent = DialogAccess::parent(dlg)) return DialogAccess::window(*parent);
-    // A dialog made with no parent belongs to the application's main window.
-    const CWinApp* app = AfxGetApp();
-    const CDialogEx* main = app ? app->mainWindow() : nullptr;
-    return main && main != &dlg ? DialogAccess::window(*main) : nullptr;
+    return dlg ? DialogAccess::window(*dlg) : nullptr;
 }
 
 INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -184,11 +180,16 @@ CDialogEx::~CDialogEx()
     DestroyWindow();
 }
 
-void CDialogEx::buildWindow()
+CDialogEx* CDialogEx::GetOwner() const
+{
+    return onUi([&]() -> CDialogEx* { return d_->hwnd ? dialogFromWindow(GetWindow(d_->hwnd, GW_OWNER)) : nullptr; });
+}
+
+void CDialogEx::buildWindow(CDialogEx* owner)
 {
     DestroyWindow();
     setUpUiThread();
-    d_->templateData = buildDialogTemplate(tpl_, ownerOf(*this) != nullptr);
+    d_->templateData = buildDialogTemplate(tpl_, windowOf(owner) != nullptr);
 }
 
 void CDialogEx::DestroyWindow()
@@ -211,10 +212,13 @@ bool CDialogEx::IsWindowVisible() const
 
 bool CDialogEx::Create()
 {
-    buildWindow();
+    // A modeless dialog belongs to the main window too, so that it never
+    // falls behind it.
+    CDialogEx* owner = modalOwner();
+    buildWindow(owner);
     d_->modal = false;
     const HWND hwnd = CreateDialogIndirectParamW(
-        GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(d_->templateData.data()), ownerOf(*this),
+        GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(d_->templateData.data()), windowOf(owner),
         &dialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd) return false;
     ShowWindow(hwnd, SW_SHOWNORMAL);
@@ -224,11 +228,12 @@ bool CDialogEx::Create()
 
 int CDialogEx::DoModal()
 {
-    buildWindow();
+    CDialogEx* owner = modalOwner();
+    buildWindow(owner);
     d_->modal = true;
     d_->result = IDCANCEL;
     const INT_PTR r = DialogBoxIndirectParamW(
-        GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(d_->templateData.data()), ownerOf(*this),
+        GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(d_->templateData.data()), windowOf(owner),
         &dialogProc, reinterpret_cast<LPARAM>(this));
     d_->modal = false;
     return r == -1 ? -1 : d_->result;  // -1: the dialog manager could not build it

@@ -45,7 +45,6 @@ struct DialogAccess {
 INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 // The window that owns a dialog: its parent's, else the main window's.
-HWND ownerOf(const CDialogEx& dlg);
 
 // A template turned into DLGTEMPLATEEX data for the dialog manager.
 std::vector<WORD> buildDialogTemplate(const DialogTemplate& tpl, bool hasOwner);
