@@ -3,6 +3,7 @@
 // message boxes.
 #include "dialog_fixture.h"
 #include "link/hex.h"
+#include "link/trace.h"
 #include "raw_peer.h"
 #include "sim/server.h"
 #include "soak/reply_stream.h"
@@ -242,9 +243,9 @@ TEST_F(QueriesTest, TenThousandRepliesAreAllHandledInOrder)
 TEST_F(QueriesTest, TraceVariableRecordsEveryBlockInTheFile)
 {
     const std::filesystem::path trace = dir() / "trace.txt";
-    setenv("NOLT_PCCLIENT_TRACE", trace.c_str(), 1);
+    setFileVariable(kTraceVariable, trace);
     connectSim();
-    unsetenv("NOLT_PCCLIENT_TRACE");
+    setFileVariable(kTraceVariable, {});
     ASSERT_TRUE(waitForLine(kConnected));
     ASSERT_TRUE(click(*dlg, res::IDC_STATUS_QUERY));
     ASSERT_TRUE(waitForLine(kStatusOk));

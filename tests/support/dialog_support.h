@@ -45,18 +45,24 @@ inline bool setIpText(fw::CDialogEx& dlg, int id, std::string_view text)
     return setIpText(dlg, id, std::wstring(text.begin(), text.end()));
 }
 
-// Points the tool's settings file at `file` (empty: the usual place).
-inline void useSettingsFile(const std::filesystem::path& file)
+// Sets an environment variable that names a file (empty: removes it).
+inline void setFileVariable(const char* variable, const std::filesystem::path& file)
 {
 #ifdef _WIN32
-    const std::wstring name(kSettingsPathVariable, kSettingsPathVariable + std::strlen(kSettingsPathVariable));
+    const std::wstring name(variable, variable + std::strlen(variable));
     _wputenv_s(name.c_str(), file.c_str());
 #else
     if (file.empty())
-        unsetenv(kSettingsPathVariable);
+        unsetenv(variable);
     else
-        setenv(kSettingsPathVariable, file.c_str(), 1);
+        setenv(variable, file.c_str(), 1);
 #endif
+}
+
+// Points the tool's settings file at `file` (empty: the usual place).
+inline void useSettingsFile(const std::filesystem::path& file)
+{
+    setFileVariable(kSettingsPathVariable, file);
 }
 
 // A name no other test process running now uses.
