@@ -53,13 +53,35 @@ LC_ALL=zh_CN.UTF-8 GTEST_FILTER='-*TenThousand*' \
     ctest --test-dir "$BUILD" -L "gui|integration" -V -j 1 >> "$log" 2>&1 || status=$?
 # Each test program is one CTest test; count the test cases inside them too.
 grep -E "^[0-9]+: \[  FAILED  \]|\*\*\*(Failed|Timeout|Exception)|Not Run" "$log" || true
+# Now and then (seen twice, in a fresh prefix on a loaded machine) a test
+# program under wine does not end after all its cases passed, and CTest's
+# time-out stops it. Such a program alone is run again and counts when it
+# passes then; any other failure stands.
+rescued=0
 if [ "$status" -ne 0 ]; then
-    ctest --test-dir "$BUILD" --rerun-failed --output-on-failure || true
+    failures=$(grep -E "^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*\*\*\*" "$log" || true)
+    hung=$(grep -E "\*\*\*Timeout" <<<"$failures" | sed -E 's/^ *[0-9]+\/[0-9]+ Test +#([0-9]+):.*/\1/' || true)
+    others=$(grep -vcE "\*\*\*Timeout" <<<"$failures" || true)
+    if [ -n "$hung" ] && [ "$others" = 0 ]; then
+        rescued=1
+        for n in $hung; do
+            grep -qE "^$n: \[  PASSED  \]" "$log" &&
+                LC_ALL=zh_CN.UTF-8 GTEST_FILTER='-*TenThousand*' \
+                    ctest --test-dir "$BUILD" -I "$n,$n" --output-on-failure || rescued=0
+        done
+    else
+        ctest --test-dir "$BUILD" --rerun-failed --output-on-failure || true
+    fi
+    if [ "$rescued" = 1 ]; then
+        echo "(test $hung hung under wine after all its cases passed, and passed when run again)"
+        status=0
+    fi
 fi
 wineserver --kill || true
 
-programs=$(grep -E "^[0-9]+/[0-9]+ Test +#[0-9]+: .* (Passed|\*\*\*)" "$log" | wc -l)
-failed=$(grep -cE "^[0-9]+/[0-9]+ Test +#[0-9]+: .* \*\*\*" "$log" || true)
+programs=$(grep -E "^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*(Passed|\*\*\*)" "$log" | wc -l)
+failed=$(grep -cE "^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*\*\*\*" "$log" || true)
+[ "$rescued" = 1 ] && failed=0
 cases=$(grep -E "^[0-9]+: \[==========\] [0-9]+ tests? from .* ran" "$log" |
         awk '{ n += $3 } END { print n + 0 }')
 echo "Windows tests under wine: $((programs - failed)) of $programs test programs passed ($cases test cases ran)"

@@ -382,9 +382,12 @@ TEST(CliBatch, TwentyModulesTwoDeadOneSlowEachWithItsOwnOutcome)
     std::map<std::string, std::string> byHost;
     for (std::size_t i = 0; i < 20; ++i) byHost[lines[i].substr(0, lines[i].find("  "))] = lines[i];
     ASSERT_EQ(byHost.size(), 20u);
+    const std::string silentPort = std::to_string(batch.silent.port());
+    const std::string deadPort = std::to_string(batch.deadPort);
     for (const auto& [host, line] : byHost) {
-        const bool silent = host.ends_with(":" + std::to_string(batch.silent.port()));
-        const bool dead = host.ends_with(":" + std::to_string(batch.deadPort));
+        const std::string port = host.substr(host.rfind(':') + 1);
+        const bool silent = port == silentPort;
+        const bool dead = port == deadPort;
         const std::string expected = dead     ? "link failed  exit 1  "
                                      : silent ? "no answer  exit 1  "
                                               : "confirmed  exit 0  ";
