@@ -64,8 +64,6 @@ add_custom_target(nolt_packaging_files ALL DEPENDS ${_compressed})
 # Named after the package, not the CMake project.
 install(FILES ${_out}/changelog.gz ${_pkg}/linux/copyright
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/nolt-pcclient)
-install(FILES ${_pkg}/linux/lintian-overrides
-        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME nolt-pcclient)
 
 if(TARGET nolt-pcclient)
   set(NOLT_METAINFO_BINARIES "")
