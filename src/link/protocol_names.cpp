@@ -2,6 +2,8 @@
 
 #include "link/frame.h"
 
+#include <array>
+
 namespace nolt {
 
 namespace {
@@ -17,11 +19,16 @@ constexpr CodeName kNames[] = {
     {code::kDhcp, "DHCP switch", "DHCP switch result"},
 };
 
+// Looked up for every frame received, so one index rather than a search.
+constexpr auto kByCode = [] {
+    std::array<const CodeName*, 256> byCode{};
+    for (const CodeName& n : kNames) byCode[n.code] = &n;
+    return byCode;
+}();
+
 const CodeName* find(std::uint8_t c)
 {
-    for (const CodeName& n : kNames)
-        if (n.code == c) return &n;
-    return nullptr;
+    return kByCode[c];
 }
 
 }  // namespace
