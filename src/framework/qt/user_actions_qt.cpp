@@ -74,14 +74,6 @@ void setUpGui()
     new QApplication(argc, argv);
 }
 
-void open(CDialogEx& dlg)
-{
-    setUpGui();
-    dlg.Create();
-    activate(dlg);
-    pump(10);
-}
-
 bool activate(CDialogEx& dlg)
 {
     QDialog* w = DialogAccess::window(dlg);

@@ -90,14 +90,6 @@ void setUpGui()
     setUpUiThread();
 }
 
-void open(CDialogEx& dlg)
-{
-    setUpGui();
-    dlg.Create();
-    activate(dlg);
-    pump(10);
-}
-
 bool activate(CDialogEx& dlg)
 {
     HWND h = DialogAccess::window(dlg);
