@@ -50,6 +50,10 @@ public:
     {
         return waitUntil([&] { return std::find(events_.begin(), events_.end(), event) != events_.end(); }, limit);
     }
+    bool waitForEventCount(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(5))
+    {
+        return waitUntil([&] { return events_.size() >= count; }, limit);
+    }
 
     std::vector<std::wstring> log() const { std::lock_guard l(mutex_); return log_; }
     std::vector<std::wstring> events() const { std::lock_guard l(mutex_); return events_; }
