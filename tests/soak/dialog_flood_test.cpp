@@ -208,10 +208,13 @@ TEST(DialogSoak, ThousandConnectDisconnectPressesLeaveNoDescriptorOrThread)
     constexpr int kCycles = 1000;
     for (int i = 1; i <= kCycles && !HasFatalFailure(); ++i) cycle(i);
     ASSERT_TRUE(test::pumpUntil([&] { return server.connectionsAccepted() == kCycles + 1 && !server.clientConnected(); }));
-    // The link thread of the last connection may still be on its way out.
-    EXPECT_TRUE(test::pumpUntil([&] { return test::runningThreads() == threads; })) << test::runningThreads() << " threads, "
+    // The link thread of the last connection may still be on its way out,
+    // and so may the first round's when the counts were taken: so no more
+    // than then, not exactly as many (a leak would show a thousand times).
+    EXPECT_TRUE(test::pumpUntil([&] { return test::runningThreads() <= threads; })) << test::runningThreads() << " threads, "
                                                                                     << threads << " before";
-    EXPECT_EQ(test::openDescriptors(), descriptors);
+    EXPECT_TRUE(test::pumpUntil([&] { return test::openDescriptors() <= descriptors; }))
+        << test::openDescriptors() << " descriptors, " << descriptors << " before";
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(session.logLines(), std::vector<std::wstring>{L"Connection to server succeeded."});
 }
