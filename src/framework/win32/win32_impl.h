@@ -7,7 +7,6 @@
 #include <map>
 #include <vector>
 
-
 #include "framework/backend.h"
 #include "framework/dialog.h"
 
@@ -43,8 +42,6 @@ struct DialogAccess {
 
 // The dialog procedure: hands the dialog manager's messages to DialogEvents.
 INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-
-// The window that owns a dialog: its parent's, else the main window's.
 
 // A template turned into DLGTEMPLATEEX data for the dialog manager.
 std::vector<WORD> buildDialogTemplate(const DialogTemplate& tpl, bool hasOwner);
