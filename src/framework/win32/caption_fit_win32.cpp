@@ -147,6 +147,14 @@ void breakCaption(const Control& c, HFONT font, const Room& room)
     SetWindowTextW(c.hwnd, text.c_str());
 }
 
+// Wine's group box clears a rectangle as wide as the caption measures and
+// clips the caption to it, which cuts the last pixels of a smoothed font's
+// caption ("Self-test Columr"); a blank after the caption gives it room.
+void padCaption(const Control& c)
+{
+    SetWindowTextW(c.hwnd, (std::wstring(c.tpl->text) + L' ').c_str());
+}
+
 LOGFONTW dialogFontOf(HWND dialog)
 {
     LOGFONTW lf{};
@@ -203,6 +211,7 @@ void fitCaptions(CDialogEx::Impl& d, UINT dpi)
         else if (size != height)
             setOwnFont(c, createFontOfHeight(lf.lfFaceName, size), dialogFont);
         if (room.breakLines) breakCaption(c, c.font ? c.font : dialogFont, room);
+        if (c.kind == ControlKind::GroupBox) padCaption(c);
     }
 }
 
