@@ -51,8 +51,11 @@ namespace backend {
 // initInstance and returns the process exit status (0 on a normal end).
 int runApplication(const std::function<void()>& initInstance);
 
-// Shows a real modal box with an OK button, owned by the active window,
-// and returns the button that closed it (IDOK). Called on the UI thread.
+// Shows a real modal box with an OK button, owned by the application's main
+// window or the popup last active over it (the active window when there is
+// no main window), with the task-bar button flashing while another program
+// is in front; returns the button that closed it (IDOK). Called on the UI
+// thread.
 int showNativeMessageBox(const MessageBoxRequest& request);
 
 }  // namespace backend

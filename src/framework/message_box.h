@@ -26,7 +26,9 @@ using MessageBoxSink = std::function<int(const MessageBoxRequest&)>;
 // Replaces the sink; an empty function restores the real boxes.
 void setMessageBoxSink(MessageBoxSink sink);
 
-// A box owned by no particular window (the owner is the active window).
+// A box owned by the application's main window (or the window the user
+// last worked in over it). A box another thread asks for once the main
+// window has gone is dropped (returns IDOK).
 int showMessageBox(const std::wstring& text, const std::wstring& caption, MessageIcon icon);
 
 // A box with the application's title as its caption (AfxMessageBox).

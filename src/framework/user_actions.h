@@ -70,6 +70,10 @@ bool pumpUntil(const std::function<bool()>& cond, int timeoutMs = 3000);
 // event loop that runs then (a modal dialog's or a wait's too).
 void after(int ms, std::function<void()> action);
 
+// The dialog's window with its frame, in pixels on the screen (the frame a
+// window manager adds counts where the backend knows it).
+Rect windowRect(const CDialogEx& dlg);
+
 // Lines in a multi-line (log) edit, counted without copying its text: a
 // final line end starts no new line. -1 when the id is no such edit.
 int lineCount(const CDialogEx& dlg, int id);

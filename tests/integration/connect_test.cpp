@@ -32,6 +32,24 @@ TEST_F(ConnectTest, ASuccessfulConnectLeavesExactlyTheSuccessLine)
     EXPECT_TRUE(module.read(100).empty()) << "connecting sends nothing";
 }
 
+// Connect and Disconnect are disabled right after the mouse pressed them,
+// while they have the focus: the focus moves on to the next tab stop, so
+// that the keyboard keeps working.
+TEST_F(ConnectTest, TheFocusMovesOnWhenTheButtonThatHasItIsDisabled)
+{
+    RawPeer module;
+    open();
+    connectTo(module.port());
+    EXPECT_FALSE(enabled(res::IDC_CONNECT));
+    EXPECT_EQ(dlg->GetFocusId(), res::IDC_LOG);
+    ASSERT_TRUE(click(*dlg, res::IDC_DISCONNECT));
+    ASSERT_TRUE(linkIdle());
+    EXPECT_FALSE(enabled(res::IDC_DISCONNECT));
+    EXPECT_EQ(dlg->GetFocusId(), res::IDC_CLOSE);
+    ASSERT_TRUE(fw::user::press(fw::user::Key::Tab));
+    EXPECT_EQ(dlg->GetFocusId(), res::IDC_OUTPUT_FREQ);
+}
+
 struct InputCase {
     const wchar_t* ip;
     const wchar_t* port;

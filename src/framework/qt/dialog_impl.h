@@ -49,6 +49,10 @@ int controlIdOf(const CDialogEx::Impl& d, const QWidget* w);
 void computeBaseUnits(const QFont& font, int& cx, int& cy);
 QRect mapDialogRect(const CDialogEx::Impl& d, int x, int y, int w, int h);
 QFont dialogFont(const DialogTemplate& tpl);
+// The font size a dialog is laid out in on the screen it opens on (its
+// owner's, else the primary one): the template's own unless the window would
+// not fit the screen's available area.
+int fittedPointSize(const DialogTemplate& tpl, const QWidget* owner);
 QIcon appIcon();
 
 }  // namespace nolt::fw

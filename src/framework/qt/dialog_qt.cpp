@@ -52,6 +52,7 @@ void CDialogEx::buildWindow(CDialogEx* owner)
     w->setWindowFlags(windowFlags(tpl_, parentWindow != nullptr));
     w->setWindowTitle(QString::fromWCharArray(tpl_.caption.data(), static_cast<qsizetype>(tpl_.caption.size())));
     d_->font = dialogFont(tpl_);
+    d_->font.setPointSize(fittedPointSize(tpl_, parentWindow));
     w->setFont(d_->font);
     computeBaseUnits(d_->font, d_->cx, d_->cy);
     // The window keeps its template size: it can be moved and minimised, not resized.

@@ -168,6 +168,13 @@ void after(int ms, std::function<void()> action)
     QTimer::singleShot(ms, QApplication::instance(), std::move(action));
 }
 
+Rect windowRect(const CDialogEx& dlg)
+{
+    const QDialog* w = DialogAccess::window(dlg);
+    const QRect r = w ? w->frameGeometry() : QRect();
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
 int lineCount(const CDialogEx& dlg, int id)
 {
     auto* box = qobject_cast<QPlainTextEdit*>(DialogAccess::control(dlg, id));

@@ -1,6 +1,7 @@
 // The process on Windows: the UI thread's set-up, and the real message box.
 
 #include "framework/win32/win32_impl.h"
+#include "framework/win_app.h"
 
 namespace nolt::fw {
 
@@ -11,8 +12,37 @@ int backend::runApplication(const std::function<void()>& initInstance)
     return 0;
 }
 
-// MessageBoxW, owned by the UI thread's active window, so that it is modal
-// to the dialog the user works in.
+namespace {
+
+// The window a box belongs to: the popup the user last worked in over the
+// main window (a modal dialog, another box), else the main window itself.
+// Not the active window: while another program is in front there is none,
+// and an unowned box may open behind other windows, leaving the main window
+// enabled and the box unseen.
+HWND boxOwner()
+{
+    const CWinApp* app = AfxGetApp();
+    const CDialogEx* main = app ? app->mainWindow() : nullptr;
+    const HWND mainWindow = main ? DialogAccess::window(*main) : nullptr;
+    if (!mainWindow) return GetActiveWindow();
+    const HWND popup = GetLastActivePopup(mainWindow);
+    return popup && IsWindowVisible(popup) ? popup : mainWindow;
+}
+
+// Flashes the tool's task-bar button until the user brings it to the front,
+// when another program is in front now.
+void drawAttention(HWND owner)
+{
+    const HWND front = GetForegroundWindow();
+    DWORD process = 0;
+    if (front) GetWindowThreadProcessId(front, &process);
+    if (!owner || process == GetCurrentProcessId()) return;
+    FLASHWINFO flash{sizeof(flash), GetAncestor(owner, GA_ROOTOWNER), FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+}
+
+}  // namespace
+
 int backend::showNativeMessageBox(const MessageBoxRequest& r)
 {
     UINT flags = MB_OK;
@@ -22,7 +52,9 @@ int backend::showNativeMessageBox(const MessageBoxRequest& r)
     case MessageIcon::Error: flags |= MB_ICONERROR; break;
     case MessageIcon::None: break;
     }
-    MessageBoxW(GetActiveWindow(), r.text.c_str(), r.caption.c_str(), flags);
+    const HWND owner = boxOwner();
+    drawAttention(owner);
+    MessageBoxW(owner, r.text.c_str(), r.caption.c_str(), flags);
     return IDOK;
 }
 

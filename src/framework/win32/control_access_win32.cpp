@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/win32/dpi_win32.h"
 #include "framework/win32/win32_impl.h"
 
 namespace nolt::fw {
@@ -93,12 +94,26 @@ bool CDialogEx::HasControl(int id) const
     return onUi([&] { return d_->find(id) != nullptr; });
 }
 
+namespace {
+
+// A push button whose caption wraps shows it broken into lines (see
+// caption_fit_win32.cpp); its caption reads as one line, as it was given.
+std::wstring captionText(const Control& c)
+{
+    std::wstring text = windowText(c.hwnd);
+    if ((c.kind == ControlKind::PushButton || c.kind == ControlKind::DefPushButton) && (c.tpl->style & kMultiLine))
+        for (std::size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.replace(at, 2, L" ");
+    return text;
+}
+
+}  // namespace
+
 std::wstring CDialogEx::GetDlgItemText(int id) const
 {
     return onUi([&]() -> std::wstring {
         const Control* c = d_->find(id);
         if (!c) return {};
-        return c->kind == ControlKind::IpAddress ? ipText(c->hwnd) : windowText(c->hwnd);
+        return c->kind == ControlKind::IpAddress ? ipText(c->hwnd) : captionText(*c);
     });
 }
 
@@ -117,7 +132,15 @@ void CDialogEx::SetDlgItemText(int id, const std::wstring& text)
 void CDialogEx::EnableControl(int id, bool enabled)
 {
     onUi([&] {
-        if (HWND h = d_->control(id)) EnableWindow(h, enabled ? TRUE : FALSE);
+        HWND h = d_->control(id);
+        if (!h) return;
+        // A disabled control loses the focus, and the keyboard would then
+        // reach nothing: the focus moves on to the next tab stop first.
+        const HWND focus = GetFocus();
+        const bool focused = !enabled && focus && (focus == h || IsChild(h, focus));
+        const HWND next = focused ? GetNextDlgTabItem(d_->hwnd, h, FALSE) : nullptr;
+        EnableWindow(h, enabled ? TRUE : FALSE);
+        if (next && next != h) SendMessageW(d_->hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
     });
 }
 
@@ -268,8 +291,9 @@ int CDialogEx::GetWindowTextLength(int id) const
     return onUi([&] {
         const Control* c = d_->find(id);
         if (!c) return 0;
-        return c->kind == ControlKind::IpAddress ? static_cast<int>(ipText(c->hwnd).size())
-                                                 : GetWindowTextLengthW(c->hwnd);
+        if (c->kind == ControlKind::IpAddress) return static_cast<int>(ipText(c->hwnd).size());
+        if (c->kind == ControlKind::LogEdit) return GetWindowTextLengthW(c->hwnd);
+        return static_cast<int>(captionText(*c).size());
     });
 }
 
@@ -315,16 +339,15 @@ int CDialogEx::GetFocusId() const
 void CDialogEx::SetControlFont(int id, const std::wstring& face, int pointSize)
 {
     onUi([&] {
-        HWND h = d_->control(id);
-        if (!h) return;
-        HDC dc = GetDC(h);
-        const int height = -MulDiv(pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
-        ReleaseDC(h, dc);
-        HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+        const auto it = d_->byId.find(id);
+        if (!d_->hwnd || it == d_->byId.end()) return;
+        // At the window's own DPI, and kept to be made again when it changes.
+        HFONT font = createFontForDpi(face, pointSize, windowDpi(d_->hwnd));
         if (!font) return;
-        d_->fonts.push_back(font);
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        std::erase_if(d_->controlFonts, [id](const ControlFont& f) { return f.id == id; });
+        d_->controlFonts.push_back({id, face, pointSize});
+        setOwnFont(d_->controls[it->second], font,
+                   reinterpret_cast<HFONT>(SendMessageW(d_->hwnd, WM_GETFONT, 0, 0)));
     });
 }
 
@@ -360,8 +383,8 @@ void CDialogEx::RemoveSizingBorder()
         const LONG_PTR style = GetWindowLongPtrW(d_->hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_THICKFRAME);
         SetWindowLongPtrW(d_->hwnd, GWL_STYLE, style);
         RECT frame = client;
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(style), FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrW(d_->hwnd, GWL_EXSTYLE)));
+        adjustWindowRectForDpi(frame, static_cast<DWORD>(style),
+                               static_cast<DWORD>(GetWindowLongPtrW(d_->hwnd, GWL_EXSTYLE)), windowDpi(d_->hwnd));
         SetWindowPos(d_->hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     });

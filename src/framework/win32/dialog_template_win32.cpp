@@ -42,6 +42,8 @@ private:
     std::vector<WORD> data_;
 };
 
+}  // namespace
+
 DWORD dialogStyle(const DialogTemplate& tpl)
 {
     DWORD s = WS_POPUP | WS_CAPTION | DS_SETFONT | DS_3DLOOK | DS_CENTER;
@@ -53,7 +55,13 @@ DWORD dialogStyle(const DialogTemplate& tpl)
     return s;
 }
 
-}  // namespace
+DWORD dialogExStyle(const DialogTemplate& tpl, bool hasOwner)
+{
+    DWORD exStyle = 0;
+    if ((tpl.style & kAppWindow) || !hasOwner) exStyle |= WS_EX_APPWINDOW;
+    if (tpl.style & kModalFrame) exStyle |= WS_EX_DLGMODALFRAME;
+    return exStyle;
+}
 
 DWORD controlStyle(const ControlTemplate& t, bool firstOfRadioGroup)
 {
@@ -89,16 +97,13 @@ DWORD controlStyle(const ControlTemplate& t, bool firstOfRadioGroup)
     return s;
 }
 
-std::vector<WORD> buildDialogTemplate(const DialogTemplate& tpl, bool hasOwner)
+std::vector<WORD> buildDialogTemplate(const DialogTemplate& tpl, bool hasOwner, int pointSize)
 {
     TemplateWriter w;
     w.word(1);       // dlgVer
     w.word(0xFFFF);  // signature: DLGTEMPLATEEX
     w.dword(0);      // helpID
-    DWORD exStyle = 0;
-    if ((tpl.style & kAppWindow) || !hasOwner) exStyle |= WS_EX_APPWINDOW;
-    if (tpl.style & kModalFrame) exStyle |= WS_EX_DLGMODALFRAME;
-    w.dword(exStyle);
+    w.dword(dialogExStyle(tpl, hasOwner));
     w.dword(dialogStyle(tpl));
     w.word(static_cast<WORD>(tpl.controls.size()));
     w.word(0);  // x, y: DS_CENTER places the dialog
@@ -108,7 +113,7 @@ std::vector<WORD> buildDialogTemplate(const DialogTemplate& tpl, bool hasOwner)
     w.word(0);  // no menu
     w.word(0);  // the dialog class
     w.text(tpl.caption);
-    w.word(static_cast<WORD>(tpl.pointSize));
+    w.word(static_cast<WORD>(pointSize));
     w.word(FW_NORMAL);
     w.word(MAKEWORD(FALSE, DEFAULT_CHARSET));  // italic, charset
     w.text(tpl.fontFace);

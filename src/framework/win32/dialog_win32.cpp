@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "framework/win32/dpi_win32.h"
 #include "framework/win32/win32_impl.h"
 #include "framework/win_app.h"
 
@@ -15,6 +16,9 @@ namespace {
 // Posted at the end of WM_INITDIALOG of a modal dialog; it arrives once the
 // modal loop runs and the dialog is shown.
 constexpr UINT kModalStarted = WM_APP + 0x10;
+// Posted on a change of DPI, with the new DPI: the controls' own fonts are
+// made again once the system has scaled the dialog and its font.
+constexpr UINT kRemakeFonts = WM_APP + 0x11;
 
 // The dialogs whose windows exist, by window (UI thread only).
 std::map<HWND, CDialogEx*>& dialogs()
@@ -86,12 +90,6 @@ bool isAppendedCommand(const CDialogEx& dlg, int command)
     return false;
 }
 
-void freeFonts(CDialogEx::Impl& d)
-{
-    for (HFONT f : d.fonts) DeleteObject(f);
-    d.fonts.clear();
-}
-
 }  // namespace
 
 const Control* CDialogEx::Impl::find(int id) const
@@ -127,6 +125,8 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         dialogs()[hwnd] = &dlg;
         CDialogEx::Impl& d = DialogAccess::impl(dlg);
         attachControls(d, hwnd, dlg.Template());
+        fitCaptions(d, windowDpi(hwnd));
+        keepGroupBoxesBehind(d);
         const bool focusFirst = DialogEvents::initDialog(dlg);
         if (d.modal && d.hwnd) PostMessageW(hwnd, kModalStarted, 0, 0);
         // TRUE lets the dialog manager put the focus on the first tab stop.
@@ -151,6 +151,12 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         // The icon shown while the minimised window is dragged (a dialog
         // procedure returns this message's result directly).
         return static_cast<INT_PTR>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
+    case WM_DPICHANGED:
+        PostMessageW(hwnd, kRemakeFonts, HIWORD(wp), 0);
+        return FALSE;
+    case kRemakeFonts:
+        remakeFonts(DialogAccess::impl(*dlg), static_cast<UINT>(wp));
+        return TRUE;
     case kModalStarted:
         // The dialog manager shows a modal dialog once its queue is idle; the
         // run has begun, so it is shown now.
@@ -160,9 +166,10 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_NCDESTROY: {
         CDialogEx::Impl& d = DialogAccess::impl(*dlg);
         d.hwnd = nullptr;
+        freeOwnFonts(d);
         d.controls.clear();
         d.byId.clear();
-        freeFonts(d);
+        d.controlFonts.clear();
         dialogs().erase(hwnd);
         return FALSE;
     }
@@ -189,7 +196,8 @@ void CDialogEx::buildWindow(CDialogEx* owner)
 {
     DestroyWindow();
     setUpUiThread();
-    d_->templateData = buildDialogTemplate(tpl_, windowOf(owner) != nullptr);
+    const HWND ownerWindow = windowOf(owner);
+    d_->templateData = buildDialogTemplate(tpl_, ownerWindow != nullptr, fittedPointSize(tpl_, ownerWindow));
 }
 
 void CDialogEx::DestroyWindow()

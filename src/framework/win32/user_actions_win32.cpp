@@ -220,6 +220,13 @@ void after(int ms, std::function<void()> action)
     if (id) timers()[id] = std::move(action);
 }
 
+Rect windowRect(const CDialogEx& dlg)
+{
+    RECT r{};
+    if (HWND h = DialogAccess::window(dlg)) GetWindowRect(h, &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 int lineCount(const CDialogEx& dlg, int id)
 {
     if (kindOf(dlg, id) != ControlKind::LogEdit) return -1;

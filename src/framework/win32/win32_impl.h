@@ -5,6 +5,7 @@
 #include "framework/win32/windows_api.h"
 
 #include <map>
+#include <string>
 #include <vector>
 
 #include "framework/backend.h"
@@ -17,13 +18,22 @@ struct Control {
     ControlKind kind;
     HWND hwnd;
     const ControlTemplate* tpl;
+    HFONT font = nullptr;  // a font of its own instead of the dialog's, freed with the window
+};
+
+// A font the program gave a control, kept so that it can be made again for
+// another DPI.
+struct ControlFont {
+    int id;
+    std::wstring face;
+    int pointSize;
 };
 
 struct CDialogEx::Impl {
     HWND hwnd = nullptr;
     std::vector<Control> controls;    // template order
     std::map<int, std::size_t> byId;  // id -> index in controls
-    std::vector<HFONT> fonts;         // fonts given to controls, freed with the window
+    std::vector<ControlFont> controlFonts;  // the program's own fonts, by control
     std::vector<WORD> templateData;   // the in-memory DLGTEMPLATEEX
     int result = 0;
     bool modal = false;
@@ -43,8 +53,31 @@ struct DialogAccess {
 // The dialog procedure: hands the dialog manager's messages to DialogEvents.
 INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-// A template turned into DLGTEMPLATEEX data for the dialog manager.
-std::vector<WORD> buildDialogTemplate(const DialogTemplate& tpl, bool hasOwner);
+// A template turned into DLGTEMPLATEEX data for the dialog manager, with
+// its font at pointSize.
+std::vector<WORD> buildDialogTemplate(const DialogTemplate& tpl, bool hasOwner, int pointSize);
+DWORD dialogStyle(const DialogTemplate& tpl);
+DWORD dialogExStyle(const DialogTemplate& tpl, bool hasOwner);
+
+// The font size a dialog is laid out in on the monitor it opens on (its
+// owner's, else the active window's, else the primary one): the template's
+// own unless the window would not fit the monitor's work area.
+int fittedPointSize(const DialogTemplate& tpl, HWND owner);
+
+// Gives each control whose caption does not fit it in the dialog's font a
+// slightly smaller font (the program's own control fonts are left alone),
+// and keeps group boxes from painting over the controls they enclose.
+void fitCaptions(CDialogEx::Impl& d, UINT dpi);
+void keepGroupBoxesBehind(const CDialogEx::Impl& d);
+// Makes the program's own control fonts and the captions' fonts again for
+// a DPI (the window's new one, after it moved to a monitor with another
+// scaling).
+void remakeFonts(CDialogEx::Impl& d, UINT dpi);
+// Gives a control a font of its own (nullptr: the dialog's font again); the
+// font it had of its own is freed.
+void setOwnFont(Control& c, HFONT font, HFONT dialogFont);
+// Frees the controls' own fonts, once the window is gone.
+void freeOwnFonts(CDialogEx::Impl& d);
 
 // Pairs the dialog's child windows with its template's controls and fills
 // in what a template cannot say (list items, the log edit's set-up).
