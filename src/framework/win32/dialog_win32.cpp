@@ -163,6 +163,7 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         d.controls.clear();
         d.byId.clear();
         freeFonts(d);
+        releaseWindowIcons(d);
         dialogs().erase(hwnd);
         return FALSE;
     }
