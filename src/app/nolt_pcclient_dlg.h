@@ -111,6 +111,7 @@ protected:
     fw::CComboBox m_subFrameRate;    // 1041
     fw::CComboBox m_subPacket;       // 1042
     bool m_versionFontSet = false;   // control 1027's font, set on the first exchange
+    bool saveFailureSaid_ = false;   // a failed save is said once per run
 
     // The connection to the module: its socket, connected flag and thread.
     std::unique_ptr<Link> link_;
