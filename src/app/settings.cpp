@@ -69,6 +69,8 @@ void Cnolt_PCClientDlg::LoadSettings()
 // A save that fails (no permission, full disk, a policy) leaves the old file
 // as it was and is said once, with the file and the system's reason, in the
 // log and in a box over the closing window; closing goes on regardless.
+// When the session ends, only the log says it: a box would hold up the
+// log-off, and nobody is left to read it.
 void Cnolt_PCClientDlg::SaveSettings()
 {
     SettingsValues values;
@@ -80,7 +82,7 @@ void Cnolt_PCClientDlg::SaveSettings()
     saveFailureSaid_ = true;
     const std::wstring text = saveFailedText(file, status, systemError);
     AppendLog(text);
-    MessageBox(text, kTipsCaption, fw::MessageIcon::Exclamation);
+    if (!sessionEnding_) MessageBox(text, kTipsCaption, fw::MessageIcon::Exclamation);
 }
 
 // Saves, ends the link and closes the window, which saves once more: the
@@ -99,6 +101,16 @@ void Cnolt_PCClientDlg::OnClose()
 {
     SaveSettings();
     CDialogEx::OnClose();
+}
+
+// Logging off or shutting down ends the process without a window close, so
+// the settings are saved here; a session end that was called off saves
+// nothing.
+void Cnolt_PCClientDlg::OnEndSession(bool ending)
+{
+    if (!ending) return;
+    sessionEnding_ = true;
+    SaveSettings();
 }
 
 }  // namespace nolt

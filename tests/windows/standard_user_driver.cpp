@@ -3,12 +3,14 @@
 // shows them, types new addresses into them, presses Close and waits for
 // the tool to end. Run by standard_user_settings.sh; not a test of its own.
 //
-//   standard_user_driver TOOL [ID[=ADDRESS] ...]
+//   standard_user_driver [--leave-open] TOOL [ID[=ADDRESS] ...]
 //
 // Prints "ID=TEXT" for each ID as the window shows it once started, then
 // types each ADDRESS into its IP-address field. Exit status 0 when all of
 // it happened and the tool showed no message box; 1 with the reason
-// otherwise (a box's text is printed, and the box closed).
+// otherwise (a box's text is printed, and the box closed). With
+// --leave-open the tool is left running after the typing, for whatever
+// ends it next (the end of the session).
 
 #include <windows.h>
 
@@ -149,8 +151,13 @@ bool waitForEnd(const PROCESS_INFORMATION& tool, HWND mainWindow, bool& sawBox)
 
 int wmain(int argc, wchar_t** argv)
 {
+    const bool leaveOpen = argc > 1 && std::wstring(argv[1]) == L"--leave-open";
+    if (leaveOpen) {
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
-        std::printf("usage: standard_user_driver TOOL [ID[=ADDRESS] ...]\n");
+        std::printf("usage: standard_user_driver [--leave-open] TOOL [ID[=ADDRESS] ...]\n");
         return 2;
     }
     std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";
@@ -175,6 +182,7 @@ int wmain(int argc, wchar_t** argv)
             return fail("typing into control " + std::to_string(id) + " did not take", tool);
     }
     std::fflush(stdout);
+    if (leaveOpen) return 0;
     PostMessageW(GetDlgItem(main, kCloseButton), BM_CLICK, 0, 0);
     bool sawBox = false;
     if (!waitForEnd(tool, main, sawBox)) return fail("the tool did not end after Close", tool);

@@ -3,9 +3,10 @@
 # under wine as a user who is not root, in a wine prefix of that user's own
 # whose C: folder takes no new files (drive_c without write bits), as a
 # standard user's C:\ on Windows. Typed addresses must be back at the next
-# start; values an old copy of the tool left in the VirtualStore must reach
-# the user's own file. Needs root (to make the user); otherwise, or when no
-# user can be made, it is skipped (exit 77) with the reason.
+# start, after Close and after the session's end (a log-off closes no
+# window); values an old copy of the tool left in the VirtualStore must
+# reach the user's own file. Needs root (to make the user); otherwise, or
+# when no user can be made, it is skipped (exit 77) with the reason.
 # Usage: tests/windows/standard_user_settings.sh WINDOWS-BUILD-DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -78,6 +79,14 @@ check "the next start shows the typed values" "1006=10.20.30.40 1011=10.20.30.41
 check "they are in the user's own file" "DstIp=10.20.30.41" \
     "$(grep -a '^DstIp=' "$local/nolt-pcclient/Config.ini" 2>/dev/null | tr -d '\r')"
 check "nothing was made in C:\\" "" "$(ls "$drive" | grep -ix 'config.ini' || true)"
+
+# Typed, and then the session ends: wineboot --end-session sends every
+# window WM_QUERYENDSESSION and WM_ENDSESSION, as a log-off does, and then
+# ends the programs. (The driver's output goes to a file: the tool, left
+# running, holds the handles it inherited.)
+as_user wine "$driver" --leave-open "$tool" 1011=10.20.30.42 >"$area/driver.txt" 2>&1 </dev/null || true
+as_user wine wineboot --end-session >/dev/null 2>&1 </dev/null || true
+check "the next start after the session's end shows the value typed" "1011=10.20.30.42" "$(run_tool 1011)"
 
 # Values an old copy of the tool "wrote" to C:\Config.ini through the
 # VirtualStore are taken on a first start, and saved to the user's own file.

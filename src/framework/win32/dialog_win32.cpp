@@ -141,6 +141,11 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         // manager would turn the close into IDCANCEL).
         DialogEvents::closeRequested(*dlg);
         return TRUE;
+    case WM_ENDSESSION:
+        // Log-off or shut-down: no WM_CLOSE comes, and the process may end
+        // as soon as this returns.
+        DialogEvents::endSession(*dlg, wp != FALSE);
+        return TRUE;
     case WM_SYSCOMMAND: {
         const int cmd = static_cast<int>(wp & 0xFFF0);
         if (!isAppendedCommand(*dlg, cmd)) return FALSE;  // the system's own: move, minimise, close
