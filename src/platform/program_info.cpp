@@ -58,9 +58,12 @@ void writeTo(HANDLE h, const std::string& text)
 
 // A GUI-subsystem program gets a standard output only when its starter
 // redirected one; otherwise it borrows the console of the program that
-// started it (cmd.exe, PowerShell), if that has one.
-void print(const std::string& text)
+// started it (cmd.exe, PowerShell), if that has one. Lines end in CR LF, as
+// the other programs' text-mode output does.
+void print(const std::string& lines)
 {
+    std::string text;
+    for (char c : lines) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
     if (HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE); usable(out)) {
         writeTo(out, text);
         return;
