@@ -43,6 +43,7 @@ protected:
     bool OnInitDialog() override;
     void OnSysCommand(int command) override;
     void OnClose() override;
+    void OnEndSession(bool ending) override;
     // Enter and Escape do not end the main dialog: closing goes only through
     // the window-close path, which saves the settings.
     void OnOK() override;
@@ -111,6 +112,8 @@ protected:
     fw::CComboBox m_subFrameRate;    // 1041
     fw::CComboBox m_subPacket;       // 1042
     bool m_versionFontSet = false;   // control 1027's font, set on the first exchange
+    bool saveFailureSaid_ = false;   // a failed save is said once per run
+    bool sessionEnding_ = false;     // the session ends: a failed save goes to the log only
 
     // The connection to the module: its socket, connected flag and thread.
     std::unique_ptr<Link> link_;

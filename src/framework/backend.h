@@ -72,6 +72,7 @@ struct DialogEvents {
     // The window's close button, Alt+F4 or a close request of the system.
     static void closeRequested(CDialogEx& dlg) { dlg.OnClose(); }
     static void sysCommand(CDialogEx& dlg, int command) { dlg.OnSysCommand(command); }
+    static void endSession(CDialogEx& dlg, bool ending) { dlg.OnEndSession(ending); }
     // Returns true when the framework is to focus the first tab stop.
     static bool initDialog(CDialogEx& dlg) { return dlg.OnInitDialog(); }
     // The modal run has started: runs the modal hook (setModalHook).

@@ -97,6 +97,8 @@ void CDialogEx::OnSysCommand(int command)
     }
 }
 
+void CDialogEx::OnEndSession(bool) {}
+
 std::span<const MessageEntry> CDialogEx::GetMessageMap() const
 {
     return {};

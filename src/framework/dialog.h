@@ -135,6 +135,9 @@ protected:
     virtual void OnCancel();  // Escape: ends the dialog with IDCANCEL
     virtual void OnClose();   // window close: ends the dialog with IDCANCEL
     virtual void OnSysCommand(int command);
+    // The session ends (log-off, shut-down; `ending` false: it was called
+    // off). The process may end once this returns, without a window close.
+    virtual void OnEndSession(bool ending);
     virtual std::span<const MessageEntry> GetMessageMap() const;
     void UpdateData(bool saving);
 

@@ -23,8 +23,12 @@ std::atomic<unsigned> tempCounter{0};
 
 #ifdef _WIN32
 unsigned long processId() { return GetCurrentProcessId(); }
+int lastSystemError() { return static_cast<int>(GetLastError()); }
+constexpr int kAccessDenied = ERROR_ACCESS_DENIED;
 #else
 unsigned long processId() { return static_cast<unsigned long>(getpid()); }
+int lastSystemError() { return errno; }
+constexpr int kAccessDenied = EACCES;
 #endif
 
 constexpr const char* kTempMarker = ".tmp-";
@@ -81,7 +85,7 @@ FileContents readUpToBound(std::optional<unsigned long long> size, ReadChunk rea
   char buffer[64 * 1024];
   for (;;) {
     const long long n = readChunk(buffer, sizeof buffer);
-    if (n < 0) return {FileStatus::ReadFailed, {}};
+    if (n < 0) return {FileStatus::ReadFailed, {}, lastSystemError()};
     if (n == 0) return out;
     out.bytes.append(buffer, static_cast<std::size_t>(n));
     if (out.bytes.size() > kMaxReadBytes) return {FileStatus::TooLarge, {}};  // it grew while being read
@@ -95,8 +99,9 @@ bool isReadOnly(const std::filesystem::path& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-// Writes all bytes, makes them reach the disk and closes the file.
-bool writeAllAndClose(HANDLE file, std::string_view bytes, bool truncate) {
+// Writes all bytes, makes them reach the disk and closes the file; the
+// system's reason for a failure goes to `error`.
+bool writeAllAndClose(HANDLE file, std::string_view bytes, bool truncate, int& error) {
   bool ok = true;
   while (ok && !bytes.empty()) {
     DWORD written = 0;
@@ -105,25 +110,45 @@ bool writeAllAndClose(HANDLE file, std::string_view bytes, bool truncate) {
     bytes.remove_prefix(written);
   }
   ok = ok && (!truncate || SetEndOfFile(file)) && FlushFileBuffers(file);
-  return CloseHandle(file) && ok;
+  if (!ok) error = lastSystemError();
+  if (!CloseHandle(file) && ok) {
+    error = lastSystemError();
+    ok = false;
+  }
+  return ok;
 }
 
-FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes) {
+FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes, int& error) {
   HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return FileStatus::CreateFailed;
-  return writeAllAndClose(file, bytes, false) ? FileStatus::Ok : FileStatus::WriteFailed;
+  if (file == INVALID_HANDLE_VALUE) {
+    error = lastSystemError();
+    return FileStatus::CreateFailed;
+  }
+  return writeAllAndClose(file, bytes, false, error) ? FileStatus::Ok : FileStatus::WriteFailed;
 }
 
-FileStatus writeInPlace(const std::filesystem::path& target, std::string_view bytes) {
+FileStatus writeInPlace(const std::filesystem::path& target, std::string_view bytes, int& error) {
   HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return FileStatus::CreateFailed;
-  return writeAllAndClose(file, bytes, true) ? FileStatus::Ok : FileStatus::WriteFailed;
+  if (file == INVALID_HANDLE_VALUE) {
+    error = lastSystemError();
+    return FileStatus::CreateFailed;
+  }
+  return writeAllAndClose(file, bytes, true, error) ? FileStatus::Ok : FileStatus::WriteFailed;
+}
+
+// A new file that vanishes again when closed, also should the process die.
+bool createAndDelete(const std::filesystem::path& probe) {
+  HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
 }
 
 FileContents readBounded(const std::filesystem::path& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {FileStatus::ReadFailed, {}};
+  if (file == INVALID_HANDLE_VALUE) return {FileStatus::ReadFailed, {}, lastSystemError()};
   LARGE_INTEGER size{};
   const bool sized = GetFileSizeEx(file, &size);
   FileContents out = readUpToBound(sized ? std::optional<unsigned long long>(size.QuadPart) : std::nullopt,
@@ -163,35 +188,56 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Makes the bytes reach the disk and closes the descriptor.
-bool syncAndClose(int fd, bool ok) {
+// Makes the bytes reach the disk and closes the descriptor; the system's
+// reason for a failure goes to `error`.
+bool syncAndClose(int fd, bool ok, int& error) {
   ok = ok && fsync(fd) == 0;
-  return close(fd) == 0 && ok;
+  if (!ok) error = lastSystemError();
+  if (close(fd) != 0 && ok) {
+    error = lastSystemError();
+    ok = false;
+  }
+  return ok;
 }
 
 // The temporary file takes the old file's permissions. With no old file it
 // is created as any new file is (0666 less the umask, or the folder's
 // default ACL); otherwise it starts private, so that nobody reads the new
 // contents of a file they could not read before.
-FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes, std::optional<mode_t> mode) {
+FileStatus writeTemp(const std::filesystem::path& temp, std::string_view bytes, std::optional<mode_t> mode,
+                     int& error) {
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666);
-  if (fd < 0) return FileStatus::CreateFailed;
+  if (fd < 0) {
+    error = lastSystemError();
+    return FileStatus::CreateFailed;
+  }
   const bool ok = writeAll(fd, bytes) && (!mode || fchmod(fd, *mode) == 0);
-  return syncAndClose(fd, ok) ? FileStatus::Ok : FileStatus::WriteFailed;
+  return syncAndClose(fd, ok, error) ? FileStatus::Ok : FileStatus::WriteFailed;
 }
 
-FileStatus writeInPlace(const std::filesystem::path& target, std::string_view bytes) {
+FileStatus writeInPlace(const std::filesystem::path& target, std::string_view bytes, int& error) {
   const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return FileStatus::CreateFailed;
+  if (fd < 0) {
+    error = lastSystemError();
+    return FileStatus::CreateFailed;
+  }
   // Written over the old bytes, then cut to length: the file is never
   // shorter than either text while this runs.
   const bool ok = writeAll(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
-  return syncAndClose(fd, ok) ? FileStatus::Ok : FileStatus::WriteFailed;
+  return syncAndClose(fd, ok, error) ? FileStatus::Ok : FileStatus::WriteFailed;
+}
+
+bool createAndDelete(const std::filesystem::path& probe) {
+  const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
 }
 
 FileContents readBounded(const std::filesystem::path& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return {FileStatus::ReadFailed, {}};
+  if (fd < 0) return {FileStatus::ReadFailed, {}, lastSystemError()};
   struct stat st {};
   const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   FileContents out = readUpToBound(regular ? std::optional<unsigned long long>(st.st_size) : std::nullopt,
@@ -232,32 +278,45 @@ FileContents readWholeFile(const std::filesystem::path& path) {
   return readBounded(path);
 }
 
-FileStatus replaceFileAtomically(const std::filesystem::path& link, std::string_view bytes) {
+FileStatus replaceFileAtomically(const std::filesystem::path& link, std::string_view bytes, int* systemError) {
+  int ignored = 0;
+  int& error = systemError ? *systemError : ignored;
+  error = 0;
   // The temporary file and the rename go beside the file the links lead
   // to, so that the links stay links.
   const std::filesystem::path path = followLinks(link);
-  if (isReadOnly(path)) return FileStatus::ReadOnly;
+  if (isReadOnly(path)) {
+    error = kAccessDenied;
+    return FileStatus::ReadOnly;
+  }
   const std::filesystem::path temp = tempPathFor(path);
 #ifdef _WIN32
-  const FileStatus written = writeTemp(temp, bytes);
+  const FileStatus written = writeTemp(temp, bytes, error);
 #else
-  const FileStatus written = writeTemp(temp, bytes, modeOf(path));
+  const FileStatus written = writeTemp(temp, bytes, modeOf(path), error);
 #endif
   if (written == FileStatus::CreateFailed) {
     // A folder that takes no new files but holds a writable settings file
     // (an ordinary user's C:\ on Windows): write in place, as the platform's
     // own profile functions do, rather than lose the save.
     std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) return writeInPlace(path, bytes);
+    if (std::filesystem::is_regular_file(path, ec)) return writeInPlace(path, bytes, error);
     return written;
   }
-  if (written == FileStatus::Ok && renameOver(temp, path)) {
-    removeStaleTemps(path);
-    return FileStatus::Ok;
+  if (written == FileStatus::Ok) {
+    if (renameOver(temp, path)) {
+      removeStaleTemps(path);
+      return FileStatus::Ok;
+    }
+    error = lastSystemError();
   }
   std::error_code ec;
   std::filesystem::remove(temp, ec);
   return written == FileStatus::Ok ? FileStatus::ReplaceFailed : written;
+}
+
+bool mayCreateFileBeside(const std::filesystem::path& target) {
+  return createAndDelete(tempPathFor(followLinks(target)));
 }
 
 }  // namespace nolt

@@ -21,6 +21,7 @@ enum class FileStatus {
 struct FileContents {
   FileStatus status = FileStatus::Ok;
   std::string bytes;
+  int systemError = 0;  // the system's reason for a failure (see replaceFileAtomically), 0 when it gave none
 };
 
 // A real settings file is a few hundred bytes; reading is bounded far above
@@ -35,7 +36,17 @@ FileContents readWholeFile(const std::filesystem::path& path);
 // beside the target, reach the disk, and the temporary file is then renamed
 // over the target. A crash, a kill or a full disk at any moment therefore
 // leaves either the old file or the new one, never a truncated one, and a
-// failure leaves the old file exactly as it was.
-FileStatus replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// failure leaves the old file exactly as it was. `systemError`, when given,
+// receives the system's reason for a failure (GetLastError() on Windows,
+// errno elsewhere), 0 on success.
+FileStatus replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                                 int* systemError = nullptr);
+
+// Whether a new file may be created beside the target right now: one is
+// created there and removed again. Only the attempt answers for every
+// reason that may refuse (the folder's rights or mode bits, a policy,
+// read-only media, protected folders), where reading the rights would miss
+// some and guess at others.
+bool mayCreateFileBeside(const std::filesystem::path& target);
 
 }  // namespace nolt

@@ -43,7 +43,9 @@ FileStatus ProfileFile::write(std::string_view section, std::string_view key, st
   return writeAll(section, std::span<const ProfileEntry>(&entry, 1));
 }
 
-FileStatus ProfileFile::writeAll(std::string_view section, std::span<const ProfileEntry> entries) const {
+FileStatus ProfileFile::writeAll(std::string_view section, std::span<const ProfileEntry> entries,
+                                 int* systemError) const {
+  if (systemError) *systemError = 0;
   if (!isStorableProfileName(section)) return FileStatus::WriteFailed;
   for (const ProfileEntry& entry : entries) {
     if (!isStorableProfileName(entry.key) || !isStorableProfileValue(entry.value)) return FileStatus::WriteFailed;
@@ -51,12 +53,15 @@ FileStatus ProfileFile::writeAll(std::string_view section, std::span<const Profi
   FileContents file = readWholeFile(path_);
   // A file that exists but cannot be read must not be replaced: its other
   // lines would be lost.
-  if (file.status != FileStatus::Ok && file.status != FileStatus::NotFound) return file.status;
+  if (file.status != FileStatus::Ok && file.status != FileStatus::NotFound) {
+    if (systemError) *systemError = file.systemError;
+    return file.status;
+  }
   const DecodedProfile profile = decodeProfile(file.bytes);
   std::string text = profile.text;
   for (const ProfileEntry& entry : entries) text = profileTextWrite(text, section, entry.key, entry.value);
   if (file.status == FileStatus::Ok && text == profile.text) return FileStatus::Ok;
-  return replaceFileAtomically(path_, encodeProfile(text, profile.encoding));
+  return replaceFileAtomically(path_, encodeProfile(text, profile.encoding), systemError);
 }
 
 }  // namespace nolt

@@ -48,7 +48,9 @@ class ProfileFile {
   // Sets several keys in one atomic replace; the resulting bytes are those
   // that one write per key, in the given order, would leave. Nothing is
   // written when any name or value cannot be stored (WriteFailed).
-  FileStatus writeAll(std::string_view section, std::span<const ProfileEntry> entries) const;
+  // `systemError`, when given, receives the system's reason for a failure.
+  FileStatus writeAll(std::string_view section, std::span<const ProfileEntry> entries,
+                      int* systemError = nullptr) const;
 
  private:
   std::filesystem::path path_;

@@ -3,14 +3,26 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#include <knownfolders.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "platform/atomic_file.h"
+#include "platform/settings_location.h"
+#else
 #include <pwd.h>
 #include <unistd.h>
 #endif
 
 namespace nolt {
 namespace {
+
+constexpr const char* kAppFolder = "nolt-pcclient";
+constexpr const char* kSettingsFileName = "Config.ini";
 
 #ifdef _WIN32
 
@@ -24,12 +36,46 @@ std::optional<std::filesystem::path> pathFromEnvironment() {
   return std::filesystem::path(value);
 }
 
-std::filesystem::path defaultPath() { return kWindowsSettingsFile; }
+// The user's local application data folder as the system names it (an
+// environment variable may be missing or point anywhere).
+std::optional<std::filesystem::path> localAppData() {
+  PWSTR folder = nullptr;
+  std::optional<std::filesystem::path> out;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &folder)) && folder && *folder)
+    out = std::filesystem::path(folder);
+  CoTaskMemFree(folder);
+  return out;
+}
+
+bool fileExists(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+SettingsFiles defaultFiles() {
+  const std::filesystem::path shared = kWindowsSettingsFile;
+  const std::optional<std::filesystem::path> local = localAppData();
+  const std::filesystem::path perUser = local ? *local / kAppFolder / kSettingsFileName : shared;
+  const std::filesystem::path virtualStore = local ? *local / "VirtualStore" / kSettingsFileName : shared;
+  SettingsPlaceFacts facts;
+  facts.sharedExists = fileExists(shared);
+  facts.sharedCreatable = !facts.sharedExists && mayCreateFileBeside(shared);
+  facts.perUserKnown = local.has_value();
+  facts.perUserExists = local && fileExists(perUser);
+  facts.virtualStoreExists = local && fileExists(virtualStore);
+  const SettingsPlaceChoice choice = chooseSettingsPlaces(facts);
+  const auto pathOf = [&](SettingsPlace place) {
+    switch (place) {
+    case SettingsPlace::PerUser: return perUser;
+    case SettingsPlace::VirtualStore: return virtualStore;
+    case SettingsPlace::Shared: break;
+    }
+    return shared;
+  };
+  return {pathOf(choice.load), pathOf(choice.save)};
+}
 
 #else
-
-constexpr const char* kAppFolder = "nolt-pcclient";
-constexpr const char* kSettingsFileName = "Config.ini";
 
 std::optional<std::filesystem::path> pathFromEnvironment() {
   const char* value = std::getenv(kSettingsPathVariable);
@@ -49,15 +95,20 @@ std::filesystem::path configFolder() {
   return homeFolder() / ".config";
 }
 
-std::filesystem::path defaultPath() { return configFolder() / kAppFolder / kSettingsFileName; }
+SettingsFiles defaultFiles() {
+  const std::filesystem::path file = configFolder() / kAppFolder / kSettingsFileName;
+  return {file, file};
+}
 
 #endif
 
 }  // namespace
 
-std::filesystem::path settingsFilePath() {
-  if (auto fromEnvironment = pathFromEnvironment()) return *fromEnvironment;
-  return defaultPath();
+SettingsFiles settingsFiles() {
+  if (auto fromEnvironment = pathFromEnvironment()) return {*fromEnvironment, *fromEnvironment};
+  return defaultFiles();
 }
+
+std::filesystem::path settingsFilePath() { return settingsFiles().save; }
 
 }  // namespace nolt

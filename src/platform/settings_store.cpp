@@ -22,13 +22,13 @@ std::optional<SettingsValues> SettingsStore::load(FileStatus* status) const {
   return values;
 }
 
-FileStatus SettingsStore::save(const SettingsValues& values) const {
+FileStatus SettingsStore::save(const SettingsValues& values, int* systemError) const {
   std::error_code ec;
   if (file_.has_parent_path() && !std::filesystem::exists(file_.parent_path(), ec))
     std::filesystem::create_directories(file_.parent_path(), ec);
   std::array<ProfileEntry, kSettingCount> entries;
   for (std::size_t i = 0; i < kSettingCount; ++i) entries[i] = {kSettingKeyNames[i], values.texts[i]};
-  return ProfileFile(file_).writeAll(kSettingsSection, entries);
+  return ProfileFile(file_).writeAll(kSettingsSection, entries, systemError);
 }
 
 bool shouldApplyLoadedSettings(const SettingsValues& values) {

@@ -46,8 +46,8 @@ class SettingsStore {
 
   // Writes the seven keys in their order in one atomic replace, creating
   // the file's folder when it is missing. A failure leaves the old file as
-  // it was.
-  FileStatus save(const SettingsValues& values) const;
+  // it was; `systemError`, when given, receives the system's reason.
+  FileStatus save(const SettingsValues& values, int* systemError = nullptr) const;
 
  private:
   std::filesystem::path file_;

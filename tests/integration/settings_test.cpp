@@ -2,6 +2,7 @@
 // the closing paths write, and files that are odd. Folders that cannot be
 // written: settings_folder_test.cpp.
 #include "dialog_fixture.h"
+#include "platform/file_failure_text.h"
 #include "raw_peer.h"
 
 namespace nolt::test {
@@ -165,6 +166,30 @@ TEST_F(SettingsTest, ASaveKeepsEveryOtherLine)
               "; kept comment\r\n[Other]\r\nLinkIP=1.1.1.1\r\n\r\n[SAVEDATA]\r\nUnknown=yes\r\n"
               "linkport=2000\r\n; inside\r\nLinkIP=192.168.2.119\r\nDstIp=192.168.2.119\r\nGateway=192.168.2.1\r\n"
               "DNS=0.0.0.0\r\nUdpDstIp=192.168.5.3\r\nUdpPort=23003\r\n[Last]\r\nx=y\r\n");
+}
+
+// A save that fails is said once, though the Close button saves twice: in
+// the log and in a box, with the file and the system's reason; the dialog
+// closes all the same and nothing is written.
+TEST_F(SettingsTest, ASaveThatFailsIsSaidOnceAndTheDialogStillCloses)
+{
+    writeFile(dir() / "plain", "x");
+    const std::filesystem::path file = dir() / "plain" / "sub" / "Config.ini";  // its folder cannot be made
+    useSettingsFile(file);
+    open();
+    ASSERT_TRUE(click(*dlg, res::IDC_CLOSE));
+    EXPECT_EQ(dlg->saves, 2);
+    EXPECT_FALSE(dlg->IsWindowVisible());
+    EXPECT_EQ(readFile(dir() / "plain"), "x");
+    const std::wstring start = L"The settings could not be saved to " + pathForDisplay(file) + L": ";
+    const std::vector<std::wstring> lines = log();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind(start, 0), 0u) << lines[0];
+    EXPECT_GT(lines[0].size(), start.size()) << "the system's reason follows";
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, lines[0]);
+    EXPECT_EQ(boxes.boxes[0].caption, L"Tips");
+    EXPECT_EQ(boxes.boxes[0].icon, fw::MessageIcon::Exclamation);
 }
 
 // A file above the size bound: one line in the log at the start, the start

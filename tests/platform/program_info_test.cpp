@@ -39,5 +39,30 @@ TEST(ProgramInfo, AnswersVersionAndHelpAndOtherwiseLetsTheProgramStart)
     EXPECT_EQ(versionLine("nolt-sim"), std::string("nolt-sim ") + NOLT_TEST_VERSION);
 }
 
+// The tool's help names the places its settings are kept on each system,
+// whichever system the test runs on.
+TEST(ProgramInfo, PcclientHelpNamesEachSystemsSettingsLocations)
+{
+    const struct {
+        HostSystem system;
+        std::vector<std::string> named, notNamed;
+    } cases[] = {
+        {HostSystem::Posix, {"$XDG_CONFIG_HOME/nolt-pcclient/Config.ini", "NOLT_PCCLIENT_CONFIG"},
+         {"C:\\", "LOCALAPPDATA"}},
+        {HostSystem::Windows,
+         {"C:\\Config.ini", "%LOCALAPPDATA%\\nolt-pcclient\\Config.ini", "%LOCALAPPDATA%\\VirtualStore\\Config.ini",
+          "NOLT_PCCLIENT_CONFIG"},
+         {"XDG_CONFIG_HOME", "~/.config"}},
+    };
+    for (const auto& c : cases) {
+        const std::string help = pcclientHelpText(c.system);
+        SCOPED_TRACE(help);
+        EXPECT_EQ(help.rfind("Usage: nolt-pcclient [--help] [--version]\n", 0), 0u);
+        EXPECT_EQ(help.back(), '\n');
+        for (const std::string& text : c.named) EXPECT_NE(help.find(text), std::string::npos) << text;
+        for (const std::string& text : c.notNamed) EXPECT_EQ(help.find(text), std::string::npos) << text;
+    }
+}
+
 }  // namespace
 }  // namespace nolt

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/file_failure_text.h"
 #include "platform/temp_folder.h"
 
 namespace nolt {
@@ -78,13 +79,22 @@ TEST(SettingsStore, SaveKeepsEverythingElseAndReadsBackEmptyValues) {
   EXPECT_EQ(store.load(), values);
 }
 
-TEST(SettingsStore, SaveIntoAFolderThatCannotExistChangesNothing) {
+// The failure comes with the system's reason, for the message that says it.
+TEST(SettingsStore, SaveIntoAFolderThatCannotExistChangesNothingAndSaysWhy) {
   TempFolder folder;
   writeBytes(folder / "blocker", "x");
   const SettingsStore store(folder / "blocker" / "deeper" / "Config.ini");
-  EXPECT_NE(store.save(firstRunTexts()), FileStatus::Ok);
+  int systemError = 0;
+  const FileStatus status = store.save(firstRunTexts(), &systemError);
+  EXPECT_NE(status, FileStatus::Ok);
+  EXPECT_NE(systemError, 0);
+  EXPECT_EQ(fileFailureReason(status, systemError), systemErrorText(systemError));
+  EXPECT_FALSE(systemErrorText(systemError).empty());
+  EXPECT_NE(systemErrorText(systemError).back(), L'\n');
   EXPECT_EQ(store.load(), std::nullopt);
   EXPECT_EQ(readBytes(folder / "blocker"), "x");
+  EXPECT_EQ(SettingsStore(folder / "Config.ini").save(firstRunTexts(), &systemError), FileStatus::Ok);
+  EXPECT_EQ(systemError, 0);
 }
 
 // Files up to the size bound load as usual; a larger one is not read at

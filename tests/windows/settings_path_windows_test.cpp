@@ -1,9 +1,13 @@
 #include <windows.h>
+#include <knownfolders.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
+#include "platform/atomic_file.h"
 #include "platform/profile_file.h"
 #include "platform/settings_path.h"
 #include "platform/temp_folder.h"
@@ -11,9 +15,47 @@
 namespace nolt {
 namespace {
 
+// Here (wine, or an administrator) C:\ takes new files, so the file stays there.
 TEST(SettingsPathWindows, FixedFileAtTheRootOfDriveC) {
   _putenv_s(kSettingsPathVariable, "");
+  if (!mayCreateFileBeside(L"C://Config.ini")) GTEST_SKIP() << "C:\\ takes no new files here (a standard user)";
   EXPECT_EQ(settingsFilePath(), std::filesystem::path(L"C://Config.ini"));
+}
+
+std::filesystem::path knownLocalAppData() {
+  PWSTR folder = nullptr;
+  std::filesystem::path out;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder))) out = folder;
+  CoTaskMemFree(folder);
+  return out;
+}
+
+// A start reads the first file that exists of C:\Config.ini, the user's own
+// and the one an old copy left in the VirtualStore; the user's folder is the
+// one the system names, whatever LOCALAPPDATA says.
+TEST(SettingsPathWindows, AStartReadsTheFirstFileThatExists) {
+  _putenv_s(kSettingsPathVariable, "");
+  const std::filesystem::path shared = L"C://Config.ini";
+  const std::filesystem::path local = knownLocalAppData();
+  ASSERT_FALSE(local.empty());
+  const auto perUser = local / "nolt-pcclient" / "Config.ini";
+  const auto virtualStore = local / "VirtualStore" / "Config.ini";
+  for (const auto& p : {shared, perUser, virtualStore})
+    if (std::filesystem::exists(p)) GTEST_SKIP() << p << " exists; left alone";
+  test::TempFolder elsewhere;
+  const char* variable = std::getenv("LOCALAPPDATA");
+  const std::string before = variable ? variable : "";
+  _putenv_s("LOCALAPPDATA", elsewhere.path().string().c_str());
+  // Made one after another, each new one is the one read.
+  for (const auto& made : {virtualStore, perUser, shared}) {
+    std::filesystem::create_directories(made.parent_path());
+    test::writeBytes(made, "[SaveData]\r\n");
+    EXPECT_EQ(settingsFiles().load, made);
+  }
+  _putenv_s("LOCALAPPDATA", before.c_str());
+  for (const auto& p : {shared, perUser, virtualStore}) std::filesystem::remove(p);
+  std::filesystem::remove(perUser.parent_path());
+  std::filesystem::remove(virtualStore.parent_path());
 }
 
 TEST(SettingsPathWindows, EnvironmentNamesAnotherFile) {

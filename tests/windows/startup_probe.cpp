@@ -12,7 +12,9 @@
 
 int main()
 {
-    nolt::fw::setModalHook([](nolt::fw::CDialogEx& dlg) {
+    bool shown = false;
+    nolt::fw::setModalHook([&shown](nolt::fw::CDialogEx& dlg) {
+        shown = true;
         FILETIME ft;
         GetSystemTimePreciseAsFileTime(&ft);
         const unsigned long long since1601 = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
@@ -26,5 +28,6 @@ int main()
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
     std::printf("peak %llu\n", static_cast<unsigned long long>(counters.PeakWorkingSetSize));
-    return status;
+    if (!shown) std::fprintf(stderr, "the main dialog was never shown (no window could be made?)\n");
+    return shown ? status : 1;
 }

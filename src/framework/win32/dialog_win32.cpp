@@ -141,6 +141,11 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         // manager would turn the close into IDCANCEL).
         DialogEvents::closeRequested(*dlg);
         return TRUE;
+    case WM_ENDSESSION:
+        // Log-off or shut-down: no WM_CLOSE comes, and the process may end
+        // as soon as this returns.
+        DialogEvents::endSession(*dlg, wp != FALSE);
+        return TRUE;
     case WM_SYSCOMMAND: {
         const int cmd = static_cast<int>(wp & 0xFFF0);
         if (!isAppendedCommand(*dlg, cmd)) return FALSE;  // the system's own: move, minimise, close
@@ -154,9 +159,14 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_DPICHANGED:
         PostMessageW(hwnd, kRemakeFonts, HIWORD(wp), 0);
         return FALSE;
-    case kRemakeFonts:
-        remakeFonts(DialogAccess::impl(*dlg), static_cast<UINT>(wp));
+    case kRemakeFonts: {
+        CDialogEx::Impl& d = DialogAccess::impl(*dlg);
+        remakeFonts(d, static_cast<UINT>(wp));
+        // A window that shows the program's icons takes them at the sizes
+        // the new DPI asks for.
+        if (!d.icons.empty()) setWindowIcons(d);
         return TRUE;
+    }
     case kModalStarted:
         // The dialog manager shows a modal dialog once its queue is idle; the
         // run has begun, so it is shown now.
@@ -170,6 +180,7 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         d.controls.clear();
         d.byId.clear();
         d.controlFonts.clear();
+        releaseWindowIcons(d);
         dialogs().erase(hwnd);
         return FALSE;
     }

@@ -34,6 +34,7 @@ struct CDialogEx::Impl {
     std::vector<Control> controls;    // template order
     std::map<int, std::size_t> byId;  // id -> index in controls
     std::vector<ControlFont> controlFonts;  // the program's own fonts, by control
+    std::vector<HICON> icons;         // the window's icons, freed with the window
     std::vector<WORD> templateData;   // the in-memory DLGTEMPLATEEX
     int result = 0;
     bool modal = false;
@@ -85,6 +86,23 @@ void attachControls(CDialogEx::Impl& d, HWND hwnd, const DialogTemplate& tpl);
 
 // The log edit: no text limit, and no caret even when it has the focus.
 void prepareLogEdit(HWND edit);
+
+// The large and the small icon's size in pixels that the system asks for at
+// a DPI.
+struct WindowIconSizes {
+    int big;
+    int small;
+};
+WindowIconSizes windowIconSizes(UINT dpi);
+
+// The tool's icon at exactly size x size pixels, made from the icon's image
+// nearest that size; the caller destroys it.
+HICON loadAppIcon(int size);
+
+// Gives the window the tool's icons at its DPI's sizes; they are freed by
+// releaseWindowIcons when the window goes.
+void setWindowIcons(CDialogEx::Impl& d);
+void releaseWindowIcons(CDialogEx::Impl& d);
 
 // The dialog a window belongs to (the window itself or an ancestor), if any.
 CDialogEx* dialogOf(HWND hwnd);

@@ -1,0 +1,35 @@
+// Which settings file a start reads and a close writes on Windows, decided
+// from what is known about the places a file may be in. Pure, so that the
+// rule is tested on every system; settings_path.cpp gathers the facts.
+#pragma once
+
+namespace nolt {
+
+enum class SettingsPlace {
+  Shared,        // C:\Config.ini, where the tool has always kept its settings
+  PerUser,       // %LOCALAPPDATA%\nolt-pcclient\Config.ini
+  VirtualStore,  // %LOCALAPPDATA%\VirtualStore\Config.ini, left by an old copy of the tool
+};
+
+struct SettingsPlaceFacts {
+  bool sharedExists = false;
+  bool sharedCreatable = false;  // a new file may be created in its folder (only asked when it does not exist)
+  bool perUserKnown = false;     // the system named the user's local application data folder
+  bool perUserExists = false;
+  bool virtualStoreExists = false;
+};
+
+struct SettingsPlaceChoice {
+  SettingsPlace load;
+  SettingsPlace save;
+  bool operator==(const SettingsPlaceChoice&) const = default;
+};
+
+// C:\Config.ini is kept wherever it exists or may be created (files and
+// people rely on it); otherwise the settings live in the user's own folder.
+// A start reads the first file that exists of C:\Config.ini, the user's own
+// and the one an old unmanifested copy "wrote" into the VirtualStore, so
+// that values typed before reach the file saved from now on.
+SettingsPlaceChoice chooseSettingsPlaces(const SettingsPlaceFacts& facts);
+
+}  // namespace nolt
