@@ -22,6 +22,8 @@ command -v dbus-run-session >/dev/null || skip "no dbus-run-session (Debian: dbu
 command -v dbus-send >/dev/null || skip "no dbus-send (Debian: dbus-bin)"
 command -v Xvfb >/dev/null || skip "no Xvfb (Debian: xvfb)"
 
+dbus-run-session -- true 2>/dev/null || skip "no session bus: $(dbus-run-session -- true 2>&1 | tail -n 1)"
+
 WORK=$(mktemp -d)
 XVFB=
 cleanup() {
@@ -33,7 +35,11 @@ trap cleanup EXIT
 # A display of its own: Xvfb picks a free number and writes it to fd 3.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 XVFB=$!
-for _ in $(seq 50); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+for _ in $(seq 50); do
+    [ -s "$WORK/display" ] && break
+    kill -0 "$XVFB" 2>/dev/null || break
+    sleep 0.1
+done
 [ -s "$WORK/display" ] || skip "Xvfb did not start: $(tail -n 1 "$WORK/xvfb.log")"
 export DISPLAY=:$(cat "$WORK/display")
 
