@@ -88,9 +88,9 @@ struct Spoken {
     std::wstring value;               // an IP-address control's dotted address, a list's item
     std::vector<std::wstring> parts;  // the names of an IP-address control's four fields
     // Empty when the platform answered. Where it ignores what the framework
-    // handed to it (a part the platform does not implement), why; name,
-    // value and parts then hold what was handed, so that a test still sees
-    // the framework's side.
+    // handed to it (a part the platform does not implement), why; name and
+    // parts then hold what was handed (values are the platform's own, so
+    // value stays empty), so that a test still sees the framework's side.
     std::string unheard;
 };
 Spoken spoken(const CDialogEx& dlg, int id);
