@@ -49,6 +49,19 @@ struct ControlTemplate {
     std::span<const std::wstring_view> items = {};
 };
 
+// What a screen reader hears for a control whose own caption does not name
+// it. A static text of the same template names the control beside it
+// (`label`: the static's text as written there); a control without a label
+// of its own gets a `name`. framework/accessible_names.h works the names out.
+struct ControlName {
+    int control;
+    std::wstring_view label;  // a static text of the template, or empty
+    std::wstring_view name;   // the name itself, where there is no label
+};
+
+constexpr ControlName labelledBy(int control, std::wstring_view label) { return {control, label, {}}; }
+constexpr ControlName namedAs(int control, std::wstring_view name) { return {control, {}, name}; }
+
 // Style bits of a dialog template.
 enum DialogStyle : std::uint32_t {
     kDlgNone = 0,
@@ -68,6 +81,7 @@ struct DialogTemplate {
     int pointSize;
     std::uint32_t style;
     std::span<const ControlTemplate> controls;  // template order = tab order
+    std::span<const ControlName> names = {};    // for screen readers
 };
 
 }  // namespace nolt::fw

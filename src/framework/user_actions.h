@@ -6,7 +6,9 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/dialog.h"
 
@@ -81,5 +83,20 @@ int lineCount(const CDialogEx& dlg, int id);
 // True when an IP-address control shows no address at all (blank fields:
 // its text then reads "0.0.0.0").
 bool isBlank(const CDialogEx& dlg, int id);
+
+// What a screen reader is told about a control, read back through the
+// platform's accessibility interface: QAccessible on Qt, MSAA
+// (AccessibleObjectFromWindow, get_accName, get_accValue) on Windows.
+struct Spoken {
+    std::wstring name;
+    std::wstring value;               // an IP-address control's dotted address, a list's item
+    std::vector<std::wstring> parts;  // the names of an IP-address control's four fields
+    // Empty when the platform answered. Where it ignores what the framework
+    // handed to it (a part the platform does not implement), why; name and
+    // parts then hold what was handed (values are the platform's own, so
+    // value stays empty), so that a test still sees the framework's side.
+    std::string unheard;
+};
+Spoken spoken(const CDialogEx& dlg, int id);
 
 }  // namespace nolt::fw::user

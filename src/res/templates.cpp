@@ -113,14 +113,65 @@ constexpr ControlTemplate kPushAddressControls[] = {
     {IDC_PUSH_SEND_OUT, K::PushButton, L"Send out", 94, 40, 56, 17},
 };
 
+// What a screen reader hears for the controls that their captions do not
+// name: the static text beside each one, or a name of its own. Radio
+// buttons are heard with their group's label ("DHCP ON").
+constexpr ControlName kMainNames[] = {
+    labelledBy(IDC_LINK_IP, L"IP："),
+    labelledBy(IDC_LINK_PORT, L"Port："),
+    namedAs(IDC_LOG, L"Message log"),
+    labelledBy(IDC_INPUT_FREQ, L"Input Freq"),
+    labelledBy(IDC_OUTPUT_FREQ, L"Output Freq"),
+    labelledBy(IDC_SRC_IMG_SIZE, L"Src Img Size"),
+    labelledBy(IDC_DEST_IMG_SIZE, L"Dest Img Size"),
+    labelledBy(IDC_MAIN_RESOLUTION, L"Resolution"),
+    labelledBy(IDC_MAIN_BITRATE, L"Bit rate"),
+    labelledBy(IDC_MAIN_PUSH_MODE, L"Net Push Mode"),
+    labelledBy(IDC_MAIN_ENCODER, L"Encoder format"),
+    labelledBy(IDC_MAIN_FRAME_RATE, L"Frame rate"),
+    labelledBy(IDC_MAIN_PACKET, L"Packet format"),
+    labelledBy(IDC_MAIN_RECORD, L"Record format"),
+    labelledBy(IDC_SUB_ON, L"Sub stream switch"),
+    labelledBy(IDC_SUB_OFF, L"Sub stream switch"),
+    // The sub stream's lists share their rows' labels with the main
+    // stream's, so they are named in full.
+    namedAs(IDC_SUB_RESOLUTION, L"Sub stream Resolution"),
+    namedAs(IDC_SUB_BITRATE, L"Sub stream Bit rate"),
+    namedAs(IDC_SUB_PUSH_MODE, L"Sub stream Net Push Mode"),
+    namedAs(IDC_SUB_ENCODER, L"Sub stream Encoder format"),
+    namedAs(IDC_SUB_FRAME_RATE, L"Sub stream Frame rate"),
+    namedAs(IDC_SUB_PACKET, L"Sub stream Packet format"),
+    labelledBy(IDC_UDP_DST_IP, L"Udp Rec IP"),
+    labelledBy(IDC_UDP_PORT, L"Port:"),
+    labelledBy(IDC_CAMERA_IP, L"Camera IP"),
+    labelledBy(IDC_GATEWAY, L"Gateway"),
+    labelledBy(IDC_SUBMASK, L"Submask"),
+    labelledBy(IDC_DNS, L"DNS"),
+    namedAs(IDC_VERSION, L"Version"),
+    labelledBy(IDC_BANDWIDTH_10M, L"Network bandwidth:"),
+    labelledBy(IDC_BANDWIDTH_100M, L"Network bandwidth:"),
+    labelledBy(IDC_DHCP_ON, L"DHCP:"),
+    labelledBy(IDC_DHCP_OFF, L"DHCP:"),
+};
+
+constexpr ControlName kToolsNames[] = {
+    labelledBy(IDC_TOOLS_PC_IP, L"Computer IP:"),
+    labelledBy(IDC_TOOLS_GATEWAY, L"Default gateway:"),
+    labelledBy(IDC_TOOLS_MODULE_IP, L"Movement IP:"),
+};
+
+constexpr ControlName kPushAddressNames[] = {
+    namedAs(IDC_PUSH_ADDRESS, L"Push address"),
+};
+
 const DialogTemplate kMain{IDD_NOLT_PCCLIENT_DIALOG, L"nolt PC client V1.0", 307, 407, L"MS Shell Dlg", 9,
-                           kSysMenu | kMinimizeBox | kAppWindow | kThickFrame, kMainControls};
+                           kSysMenu | kMinimizeBox | kAppWindow | kThickFrame, kMainControls, kMainNames};
 const DialogTemplate kAbout{IDD_ABOUTBOX, L"关于", 170, 62, L"MS Shell Dlg", 9, kSysMenu | kModalFrame,
                             kAboutControls};
 const DialogTemplate kTools{IDD_TOOLS, L"Tools", 191, 191, L"MS Shell Dlg", 8, kSysMenu | kModalFrame,
-                            kToolsControls};
+                            kToolsControls, kToolsNames};
 const DialogTemplate kPushAddress{IDD_PUSH_ADDRESS, L"Dialog", 245, 69, L"MS Shell Dlg", 8,
-                                  kSysMenu | kModalFrame, kPushAddressControls};
+                                  kSysMenu | kModalFrame, kPushAddressControls, kPushAddressNames};
 
 }  // namespace
 
@@ -129,9 +180,15 @@ const DialogTemplate& aboutTemplate() { return kAbout; }
 const DialogTemplate& toolsTemplate() { return kTools; }
 const DialogTemplate& pushAddressTemplate() { return kPushAddress; }
 
+std::span<const DialogTemplate* const> allTemplates()
+{
+    static constexpr const DialogTemplate* kAll[] = {&kMain, &kAbout, &kTools, &kPushAddress};
+    return kAll;
+}
+
 const DialogTemplate* findTemplate(int id)
 {
-    for (const DialogTemplate* t : {&kMain, &kAbout, &kTools, &kPushAddress})
+    for (const DialogTemplate* t : allTemplates())
         if (t->id == id) return t;
     return nullptr;
 }

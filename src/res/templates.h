@@ -11,6 +11,9 @@ const fw::DialogTemplate& aboutTemplate();        // 100
 const fw::DialogTemplate& toolsTemplate();        // 138
 const fw::DialogTemplate& pushAddressTemplate();  // 144
 
+// Every template of the tool.
+std::span<const fw::DialogTemplate* const> allTemplates();
+
 // Looks a template up by its number; nullptr for an unknown number.
 const fw::DialogTemplate* findTemplate(int id);
 

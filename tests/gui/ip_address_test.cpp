@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+
 #include "app/nolt_pcclient_dlg.h"
 #include "gui_test_support.h"
 #include "res/resource.h"
@@ -74,6 +76,29 @@ TEST_F(IpAddressTest, BackspaceAtFieldStartGoesBack)
     ASSERT_TRUE(test::setIpText(*dlg, IDC_CAMERA_IP, L"12.34"));
     for (int i = 0; i < 4; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
     EXPECT_EQ(dlg->GetDlgItemText(IDC_CAMERA_IP), L"1.0.0.0");
+}
+
+// To a screen reader the control is one text field holding the dotted
+// address, with its four number fields as its only children (the dots
+// between them are not read out one by one).
+TEST_F(IpAddressTest, ScreenReadersSeeOneFieldWithTheAddressAsItsText)
+{
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(test::widgetOf(*dlg, IDC_CAMERA_IP));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::EditableText);
+    QAccessibleTextInterface* text = a->textInterface();
+    ASSERT_NE(text, nullptr);
+    ASSERT_TRUE(test::setIpText(*dlg, IDC_CAMERA_IP, L"10.20.30.40"));
+    EXPECT_EQ(text->text(0, -1), QStringLiteral("10.20.30.40"));
+    EXPECT_EQ(text->characterCount(), 11);
+    EXPECT_EQ(text->text(3, 5), QStringLiteral("20"));
+    ASSERT_EQ(a->childCount(), 4);
+    const auto* ip = qobject_cast<fw::IpAddressEdit*>(test::widgetOf(*dlg, IDC_CAMERA_IP));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(a->child(i)->object(), ip->field(i));
+        EXPECT_EQ(a->indexOfChild(a->child(i)), i);
+        EXPECT_EQ(a->child(i)->text(QAccessible::Value), QString::number((i + 1) * 10));
+    }
 }
 
 }  // namespace

@@ -129,6 +129,26 @@ TEST_F(MessageLogTest, UserCanSelectAndCopyButNotEdit)
     EXPECT_EQ(QApplication::clipboard()->text().trimmed().toStdWString(), L"copy me");
 }
 
+// The log never shows a caret, so its frame shows the focus instead: the
+// highlight colour while it has the focus, the style's own frame otherwise.
+TEST_F(MessageLogTest, TheFocusedLogShowsAFrame)
+{
+    const QColor highlight = log()->palette().color(QPalette::Highlight);
+    const auto frameAt = [&](int x, int y) { return log()->grab().toImage().pixelColor(x, y); };
+    const int midX = log()->width() / 2, midY = log()->height() / 2;
+    dlg->GotoDlgCtrl(res::IDC_CONNECT);
+    test::pump();
+    EXPECT_NE(frameAt(0, midY), highlight);
+    dlg->GotoDlgCtrl(IDC_LOG);
+    test::pump();
+    ASSERT_EQ(dlg->GetFocusId(), IDC_LOG);
+    for (const QPoint p : {QPoint(0, midY), QPoint(midX, 0), QPoint(log()->width() - 1, midY), QPoint(midX, log()->height() - 1)})
+        EXPECT_EQ(frameAt(p.x(), p.y()), highlight) << p.x() << "," << p.y();
+    dlg->GotoDlgCtrl(res::IDC_CONNECT);
+    test::pump();
+    EXPECT_NE(frameAt(0, midY), highlight);
+}
+
 TEST_F(MessageLogTest, AppendsFromTwoThreadsStayWholeAndInOrder)
 {
     constexpr int kLines = 200;

@@ -242,6 +242,44 @@ TEST_F(Win32DialogTest, TheLogTakesLinesPastTheEditsDefaultLimit)
     EXPECT_EQ(dlg->GetWindowTextLength(res::IDC_LOG), 32160);
 }
 
+// The colour of a window's left border at mid height, from a printed copy
+// of the window (what WM_NCPAINT draws on screen, WM_PRINT draws here).
+COLORREF leftBorderColour(HWND hwnd)
+{
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    SendMessageW(hwnd, WM_PRINT, reinterpret_cast<WPARAM>(mem), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF c = GetPixel(mem, 0, h / 2);
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+// The log never shows a caret, so its border shows the focus instead.
+TEST_F(Win32DialogTest, TheFocusedLogShowsAFrame)
+{
+    openMain();
+    HWND log = DialogAccess::control(*dlg, res::IDC_LOG);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    dlg->GotoDlgCtrl(res::IDC_CONNECT);
+    fw::user::pump();
+    EXPECT_NE(leftBorderColour(log), highlight);
+    dlg->GotoDlgCtrl(res::IDC_LOG);
+    fw::user::pump();
+    ASSERT_EQ(dlg->GetFocusId(), res::IDC_LOG);
+    EXPECT_EQ(leftBorderColour(log), highlight);
+    dlg->GotoDlgCtrl(res::IDC_CONNECT);
+    fw::user::pump();
+    EXPECT_NE(leftBorderColour(log), highlight);
+}
+
 TEST_F(Win32DialogTest, WorkerCallsAreServedDuringAnInputBlockingWaitWhileInputIsDropped)
 {
     openMain();

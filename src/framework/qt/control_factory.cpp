@@ -11,7 +11,9 @@
 #include <QProxyStyle>
 #include <QRegularExpressionValidator>
 
+#include "framework/qt/accessibility_qt.h"
 #include "framework/qt/dialog_impl.h"
+#include "framework/qt/drop_down_list.h"
 #include "framework/qt/ip_address_edit.h"
 #include "framework/qt/log_edit.h"
 #include "framework/qt/wrap_button.h"
@@ -45,7 +47,7 @@ QWidget* makeEdit(const ControlTemplate& t, QWidget* parent)
 
 QWidget* makeCombo(const ControlTemplate& t, QWidget* parent)
 {
-    auto* c = new QComboBox(parent);
+    auto* c = new DropDownList(parent);
     for (std::wstring_view item : t.items) c->addItem(qs(item));
     c->setCurrentIndex(-1);
     c->setMaxVisibleItems(30);
@@ -163,6 +165,7 @@ QRect mapDialogRect(const CDialogEx::Impl& d, int x, int y, int w, int h)
 void buildControls(CDialogEx::Impl& d, DialogWindow& window, const DialogTemplate& tpl,
                    const std::function<void(int, Notify)>& notify)
 {
+    installAccessibleInterfaces();
     QButtonGroup* group = nullptr;
     QWidget* prevTab = nullptr;
     for (const ControlTemplate& t : tpl.controls) {
@@ -192,6 +195,7 @@ void buildControls(CDialogEx::Impl& d, DialogWindow& window, const DialogTemplat
         d.controls.push_back({t.id, t.kind, w, &t});
     }
     d.byId.erase(IDC_STATIC);
+    applyAccessibleNames(d, tpl);
 }
 
 int controlIdOf(const CDialogEx::Impl& d, const QWidget* w)

@@ -1,5 +1,6 @@
 #include "framework/qt/log_edit.h"
 
+#include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -104,10 +105,30 @@ void LogEdit::scrollCaret()
     ensureCursorVisible();
 }
 
+bool LogEdit::event(QEvent* e)
+{
+    const bool handled = QPlainTextEdit::event(e);
+    // Without a caret nothing would show that the log has the focus (the
+    // style marks only editable fields), so its frame, painted here, says so.
+    if (e->type() == QEvent::Paint && hasFocus()) {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::Highlight));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    return handled;
+}
+
 void LogEdit::focusInEvent(QFocusEvent* e)
 {
     QPlainTextEdit::focusInEvent(e);
+    update();
     emit gotFocus();
+}
+
+void LogEdit::focusOutEvent(QFocusEvent* e)
+{
+    QPlainTextEdit::focusOutEvent(e);
+    update();
 }
 
 }  // namespace nolt::fw

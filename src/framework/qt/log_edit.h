@@ -1,5 +1,6 @@
 // The multi-line read-only edit: wraps lines, always shows its vertical
-// scroll bar, lets the user select and copy, and never shows a caret.
+// scroll bar, lets the user select and copy, and never shows a caret; its
+// frame takes the highlight colour while it has the focus instead.
 // Positions seen from outside count a line end as CR LF (two characters).
 #pragma once
 
@@ -27,7 +28,9 @@ signals:
     void gotFocus();
 
 protected:
+    bool event(QEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     int toDoc(int pos) const;    // CR LF position -> document position

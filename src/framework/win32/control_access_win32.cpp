@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/win32/accessibility_win32.h"
 #include "framework/win32/dpi_win32.h"
 #include "framework/win32/win32_impl.h"
 
@@ -79,6 +80,7 @@ void attachControls(CDialogEx::Impl& d, HWND hwnd, const DialogTemplate& tpl)
         if (child) child = GetWindow(child, GW_HWNDNEXT);
     }
     d.byId.erase(IDC_STATIC);
+    applyAccessibleNames(d, tpl);
 }
 
 void prepareLogEdit(HWND edit)
@@ -87,6 +89,7 @@ void prepareLogEdit(HWND edit)
     // The log grows past the edit's default limit of about 30,000 characters.
     SendMessageW(edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     SetWindowSubclass(edit, &logEditProc, 1, 0);
+    showFocusFrame(edit);
 }
 
 bool CDialogEx::HasControl(int id) const
