@@ -6,7 +6,7 @@
 #include "link/frame_reader.h"
 #include "link/link_texts.h"
 #include "link/replies.h"
-#include "platform/socket_poll.h"
+#include "platform/poll_loop.h"
 
 #include <algorithm>
 #include <array>
@@ -23,7 +23,7 @@ constexpr std::wstring_view kNotAnAddress = L"The module's answer is not an rtmp
 // Byte 4 of a bandwidth or DHCP echo names the state the module took.
 constexpr std::size_t kStateByte = 4;
 
-class Connection {
+class Connection : public PolledConnection {
 public:
     Connection(const Request& request, const Target& target, const RunSettings& settings)
         : request_(request), settings_(settings), start_(Clock::now()), deadline_(start_ + settings.timeout)
@@ -36,10 +36,10 @@ public:
         }
     }
 
-    bool done() const { return state_ == State::Done; }
+    bool done() const override { return state_ == State::Done; }
     ModuleResult& result() { return result_; }
 
-    PollItem pollItem() const
+    PollItem pollItem() const override
     {
         PollItem item;
         item.socket = socket_.handle();
@@ -49,13 +49,13 @@ public:
     }
 
     // The next moment something is due without any socket event.
-    Clock::time_point dueAt() const
+    Clock::time_point dueAt() const override
     {
         const auto partial = reader_.deadline();
         return partial ? std::min(*partial, deadline_) : deadline_;
     }
 
-    void onEvent(const PollItem& item)
+    void onEvent(const PollItem& item) override
     {
         if (state_ == State::Connecting && (item.writable || item.failed)) {
             if (!socket_.connectSucceeded()) return fail(Outcome::LinkFailed, kLinkConnectFailedLog);
@@ -67,7 +67,7 @@ public:
         }
     }
 
-    void onTime(Clock::time_point now)
+    void onTime(Clock::time_point now) override
     {
         if (done()) return;
         if (state_ == State::Awaiting) {
@@ -207,46 +207,15 @@ std::vector<ModuleResult> runRequest(const Request& request, const std::vector<T
                                      const RunSettings& settings)
 {
     std::vector<ModuleResult> results(targets.size());
-    std::vector<std::pair<std::size_t, std::unique_ptr<Connection>>> open;
-    std::vector<PollItem> items;
-    const std::size_t jobs = static_cast<std::size_t>(std::max(1, settings.jobs));
-    std::size_t next = 0;
-
-    const auto retire = [&](std::size_t index, Connection& c) {
-        results[index] = std::move(c.result());
+    ConnectionRun run;
+    run.count = targets.size();
+    run.jobs = static_cast<std::size_t>(std::max(1, settings.jobs));
+    run.start = [&](std::size_t index) { return std::make_unique<Connection>(request, targets[index], settings); };
+    run.finished = [&](std::size_t index, PolledConnection& c) {
+        results[index] = std::move(static_cast<Connection&>(c).result());
         if (settings.finished) settings.finished(results[index]);
     };
-
-    while (next < targets.size() || !open.empty()) {
-        while (open.size() < jobs && next < targets.size()) {
-            auto c = std::make_unique<Connection>(request, targets[next], settings);
-            if (c->done()) retire(next, *c);
-            else open.emplace_back(next, std::move(c));
-            ++next;
-        }
-        if (open.empty()) continue;
-
-        items.clear();
-        auto due = Clock::time_point::max();
-        for (const auto& [index, c] : open) {
-            items.push_back(c->pollItem());
-            due = std::min(due, c->dueAt());
-        }
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now());
-        pollSockets(items, static_cast<int>(std::clamp<long long>(wait.count(), 0, 60'000)));
-
-        const auto now = Clock::now();
-        for (std::size_t i = 0; i < open.size(); ++i) {
-            Connection& c = *open[i].second;
-            c.onEvent(items[i]);
-            c.onTime(now);
-        }
-        std::erase_if(open, [&](auto& entry) {
-            if (!entry.second->done()) return false;
-            retire(entry.first, *entry.second);
-            return true;
-        });
-    }
+    runConnections(run);
     return results;
 }
 
