@@ -32,8 +32,11 @@ constexpr std::uint32_t maskOf(int prefix) { return prefix == 0 ? 0 : ~std::uint
 std::string quoted(std::string_view text)
 {
     constexpr std::size_t kLongest = 40;
-    if (text.size() <= kLongest) return "\"" + std::string(text) + "\"";
-    return "\"" + std::string(text.substr(0, kLongest)) + "...\"";
+    std::string out(1, '"');
+    out.append(text.substr(0, kLongest));
+    if (text.size() > kLongest) out.append("...");
+    out.push_back('"');
+    return out;
 }
 
 std::string_view trimmed(std::string_view text)
