@@ -142,6 +142,9 @@ private:
 
 ScanOutcome Scanner::run(const Report& report)
 {
+    // Hundreds of sockets at once: a descriptor limit of 1,024 would leave
+    // the addresses that find none searched in vain.
+    raiseOpenFileLimit();
     ScanOutcome outcome;
     const auto start = Clock::now();
     const Bytes query = versionQueryFrame();

@@ -102,7 +102,7 @@ TEST_F(FindModulesTest, FindsThePlantedModulesAndUseFillsTheMainWindowsFields)
     EXPECT_EQ(text(res::IDC_LINK_PORT), std::to_wstring(planted.port));
     // Use connects nothing: the module saw the search's one connection only.
     pump(100);
-    EXPECT_EQ(planted.other->connectionsAccepted(), 1);
+    EXPECT_EQ(planted.modules->connectionsAccepted(PlantedModules::kOtherIndex), 1);
     EXPECT_FALSE(dlg->IsConnected());
     EXPECT_TRUE(log().empty());
 }

@@ -18,7 +18,7 @@
 
 #include "platform/tcp_listener.h"
 #include "scan/scan_range.h"
-#include "sim/server.h"
+#include "sim/multi_server.h"
 
 namespace nolt::test {
 
@@ -29,6 +29,7 @@ public:
     static constexpr const char* kSilent = "127.0.0.77";
     static constexpr const char* kPlainListener = "127.0.0.200";
     static constexpr std::int32_t kOtherVersion = 1234;
+    enum Index : std::size_t { kModuleIndex, kOtherIndex, kSilentIndex };
 
     PlantedModules()
     {
@@ -46,33 +47,27 @@ public:
     // Clients the simulated modules (all three) have accepted.
     int connectionsAccepted() const
     {
-        return module->connectionsAccepted() + other->connectionsAccepted() + silent->connectionsAccepted();
+        return modules->connectionsAccepted(kModuleIndex) + modules->connectionsAccepted(kOtherIndex) +
+               modules->connectionsAccepted(kSilentIndex);
     }
 
     std::uint16_t port = 0;
-    std::unique_ptr<sim::SimServer> module, other, silent;
+    // One thread serves the three modules: wine delays the socket events of
+    // a process in which several threads wait on sockets at once.
+    std::unique_ptr<sim::MultiServer> modules;
     std::optional<TcpListener> plain;
 
 private:
-    static std::unique_ptr<sim::SimServer> simAt(const char* address, std::uint16_t port, bool silent,
-                                                 std::int32_t version)
-    {
-        sim::ServerOptions o;
-        o.bindAddress = address;
-        o.port = port;
-        o.module.faults.silent = silent;
-        o.module.initial.version = version;
-        auto server = std::make_unique<sim::SimServer>(o);
-        return server->start() ? std::move(server) : nullptr;
-    }
-
     bool plantAt(std::uint16_t candidate)
     {
-        module = simAt(kModule, candidate, false, 7);
-        other = simAt(kOtherModule, candidate, false, kOtherVersion);
-        silent = simAt(kSilent, candidate, true, 7);
+        sim::ModuleOptions module, other, silent;
+        other.initial.version = kOtherVersion;
+        silent.faults.silent = true;
+        modules = std::make_unique<sim::MultiServer>(
+            std::vector<sim::MultiServer::Placed>{{kModule, module}, {kOtherModule, other}, {kSilent, silent}},
+            candidate);
         plain = TcpListener::open(kPlainListener, candidate, 8);
-        return module && other && silent && plain;
+        return modules->start() && plain;
     }
 };
 
