@@ -134,9 +134,11 @@ bool CDialogEx::IsDlgButtonChecked(int id) const
 int CDialogEx::GetCurSel(int id) const
 {
     return onUi([&] {
+        // The selected item: the current one may still be another while a
+        // click is being handled.
         if (auto* l = as<QListWidget>(*d_, id)) {
-            const QListWidgetItem* item = l->currentItem();
-            return item && item->isSelected() ? l->currentRow() : -1;
+            const QList<QListWidgetItem*> selected = l->selectedItems();
+            return selected.isEmpty() ? -1 : l->row(selected.front());
         }
         auto* c = as<QComboBox>(*d_, id);
         return c ? c->currentIndex() : -1;
