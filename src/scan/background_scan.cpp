@@ -1,15 +1,8 @@
 #include "scan/background_scan.h"
 
-#include <chrono>
+#include "platform/pumped_wait.h"
 
 namespace nolt {
-
-namespace {
-
-// How long stop() waits between two runs of the window's pump.
-constexpr std::chrono::milliseconds kPumpInterval{2};
-
-}  // namespace
 
 BackgroundScan::~BackgroundScan()
 {
@@ -42,12 +35,7 @@ void BackgroundScan::stop(const std::function<void()>& pumpUi)
 {
     if (scanner_) scanner_->stop();
     std::unique_lock lock(doneMutex_);
-    while (running_.load()) {
-        lock.unlock();
-        pumpUi();
-        lock.lock();
-        done_.wait_for(lock, kPumpInterval, [this] { return !running_.load(); });
-    }
+    waitPumping(lock, done_, [this] { return !running_.load(); }, pumpUi);
     lock.unlock();
     if (thread_.joinable()) thread_.join();
 }

@@ -118,6 +118,7 @@ void FindModulesDlg::OnBnClickedFind()
     setSearching(true);
     ScanSettings settings;
     settings.port = port_;
+    settings.timeout = timeout_;
     scan_.start(
         range, settings,
         [this](std::span<const ScanResult> results) { fw::runOnUiThread([&] { showResults(results); }); },

@@ -4,6 +4,7 @@
 // own, so the main window stays usable meanwhile.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -27,6 +28,8 @@ public:
     ~FindModulesDlg() override;
 
     bool Searching() const { return scan_.running(); }
+    // The time-out per address of the searches to come (0.5 s unless set).
+    void SetTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
 
     static constexpr const wchar_t* kCaption = L"Find modules";
 
@@ -58,6 +61,7 @@ private:
     std::size_t done_ = 0;           // addresses with their verdict
     std::size_t total_ = 0;
     std::uint16_t port_ = 0;         // of the search the list shows
+    std::chrono::milliseconds timeout_ = ScanSettings{}.timeout;
     fw::CListBox m_list;             // 1107
     fw::CProgressCtrl m_progress;    // 1105
 };

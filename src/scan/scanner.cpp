@@ -1,13 +1,12 @@
 #include "scan/scanner.h"
 
 #include "commands/command_frames.h"
-#include "link/frame_reader.h"
+#include "link/frame_exchange.h"
 #include "link/replies.h"
 #include "platform/poll_loop.h"
 #include "res/resource.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <memory>
 
@@ -26,90 +25,26 @@ std::uint32_t networkOrder(std::uint32_t hostOrder)
 // One address: connect, send the version query, wait for the version
 // report. Whatever else happens once connected (the peer closes, sends
 // something else, stays silent) means a port that is open without a module.
-class Probe : public PolledConnection {
+class Probe : public FrameExchange {
 public:
     Probe(std::uint32_t address, const ScanSettings& settings, const Bytes& query)
-        : query_(query), start_(Clock::now()), deadline_(start_ + settings.timeout)
+        : FrameExchange(networkOrder(address), settings.port, query, settings.timeout)
     {
         result_.address = address;
-        switch (socket_.connect(networkOrder(address), settings.port)) {
-        case AsyncTcpSocket::ConnectStart::Connected: sendQuery(); break;
-        case AsyncTcpSocket::ConnectStart::Pending: break;
-        case AsyncTcpSocket::ConnectStart::Failed: finish(ScanVerdict::Nothing); break;
-        }
+        start();
     }
 
-    bool done() const override { return state_ == State::Done; }
     const ScanResult& result() const { return result_; }
 
-    PollItem pollItem() const override
-    {
-        PollItem item;
-        item.socket = socket_.handle();
-        item.wantWrite = state_ == State::Connecting || state_ == State::Sending;
-        item.wantRead = state_ == State::Awaiting;
-        return item;
-    }
-
-    Clock::time_point dueAt() const override
-    {
-        const auto partial = reader_.deadline();
-        return partial ? std::min(*partial, deadline_) : deadline_;
-    }
-
-    void onEvent(const PollItem& item) override
-    {
-        if (!item.writable && !item.readable && !item.failed) return;
-        switch (state_) {
-        case State::Connecting:
-            if (!socket_.connectSucceeded()) return finish(ScanVerdict::Nothing);
-            return sendQuery();
-        case State::Sending: return sendQuery();
-        case State::Awaiting: return receive();
-        case State::Done: return;
-        }
-    }
-
-    void onTime(Clock::time_point now) override
-    {
-        if (state_ == State::Awaiting)
-            if (auto item = reader_.expire(now)) handle(*item);
-        if (done() || now < deadline_) return;
-        finish(state_ == State::Connecting ? ScanVerdict::Nothing : ScanVerdict::NoModuleAnswer);
-    }
-
 private:
-    enum class State { Connecting, Sending, Awaiting, Done };
-
-    void sendQuery()
+    void failed(Failure why) override
     {
-        state_ = State::Sending;
-        while (sent_ < query_.size()) {
-            const long n = socket_.send(std::span(query_).subspan(sent_));
-            if (n == AsyncTcpSocket::kWouldBlock) return;
-            if (n < 0) return finish(ScanVerdict::NoModuleAnswer);
-            sent_ += static_cast<std::size_t>(n);
-        }
-        state_ = State::Awaiting;
-    }
-
-    void receive()
-    {
-        std::array<std::uint8_t, kReceiveBufferSize> buffer{};
-        while (!done()) {
-            const long n = socket_.receive(buffer);
-            if (n == AsyncTcpSocket::kWouldBlock) return;
-            if (n <= 0) return finish(ScanVerdict::NoModuleAnswer);
-            for (const ReceivedItem& item : reader_.feed(std::span(buffer).first(static_cast<std::size_t>(n)), Clock::now())) {
-                handle(item);
-                if (done()) return;
-            }
-        }
+        finish(why == Failure::Connect ? ScanVerdict::Nothing : ScanVerdict::NoModuleAnswer);
     }
 
     // A version report decides; other frames may come first (a module may
     // report something unasked) and are passed over; text is no module's.
-    void handle(const ReceivedItem& item)
+    void handle(const ReceivedItem& item) override
     {
         if (item.kind == ReceivedItem::Kind::Text) return finish(ScanVerdict::NoModuleAnswer);
         const Verification v = verifyFrame(item.frame);
@@ -123,18 +58,10 @@ private:
     void finish(ScanVerdict verdict)
     {
         result_.verdict = verdict;
-        result_.seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-        state_ = State::Done;
-        socket_.close();
+        result_.seconds = elapsed();
+        FrameExchange::finish();
     }
 
-    const Bytes& query_;
-    AsyncTcpSocket socket_;
-    FrameReader reader_;
-    State state_ = State::Connecting;
-    std::size_t sent_ = 0;
-    Clock::time_point start_;
-    Clock::time_point deadline_;
     ScanResult result_;
 };
 
