@@ -110,7 +110,9 @@ scan_seconds() {  # nolt-cli scan args...: the median of three runs' own time
     done | sort -g | sed -n 2p
 }
 scan_row() {  # what, seconds, found: the time and its ratio to the time-out
-    row "$1" "$(awk -v t="$2" -v o="$SCAN_TIMEOUT" 'BEGIN { printf "%.2f s, %.1fx", t, t / o }')${3:+ $3}" "<= 2 x time-out"
+    row "$1" "$(awk -v t="$2" -v o="$SCAN_TIMEOUT" \
+        'BEGIN { if (t < 1) printf "%.0f ms, %.2fx", t * 1000, t / o; else printf "%.2f s, %.1fx", t, t / o }')${3:+ $3}" \
+        "<= 2 x time-out"
 }
 scan_rows() {
     local dir=$BUILD/scan-bench pids=() port=$((20000 + RANDOM % 12000)) a
@@ -123,7 +125,7 @@ scan_rows() {
     sleep 0.5
     local found
     found=$("$BUILD/nolt-cli" scan 127.0.0.0/22 --port "$port" | grep -c " version ")
-    scan_row "nolt-cli scan 127.0.0.0/22 (1,024 addresses, 16 modules, rest refuse)" \
+    scan_row "nolt-cli scan of 127.0.0.0/22, 16 modules, 1,008 refusing" \
         "$(scan_seconds "$BUILD/nolt-cli" scan 127.0.0.0/22 --port "$port")" "($found/16)"
     kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null || true
     [ "$found" -eq 16 ] || return 1
