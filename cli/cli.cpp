@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/report.h"
 #include "cli/runner.h"
+#include "cli/scan_command.h"
 #include "cli/text.h"
 #include "link/connect_input.h"
 #include "link/link_texts.h"
@@ -160,7 +161,7 @@ std::string usageText()
            "Configures camera modules from scripts: each command sends its frame to the module,\n"
            "waits for the reply and prints what the PC client's dialog would show.\n\n"
            "Commands (nolt-cli COMMAND --help tells more):\n" +
-           commandSummary() +
+           commandSummary() + scanSummary() +
            "\nOptions:\n"
            "  --host H          the module's IPv4 address, optionally H:PORT\n"
            "  --port P          the module's port (default 2000)\n"
@@ -193,6 +194,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (at >= args.size()) {
         err << usageError("no command given") << '\n';
         return kExitBadInput;
+    }
+    if (args[at] == "scan") {
+        // Options given before the command count as the scan's own.
+        std::vector<std::string> scanArgs(args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end());
+        scanArgs.insert(scanArgs.end(), args.begin(), args.begin() + static_cast<std::ptrdiff_t>(at));
+        return runScanCommand(scanArgs, out, err);
     }
 
     const CommandParse parsed = parseCommand(std::span(args).subspan(at));

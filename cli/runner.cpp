@@ -3,10 +3,10 @@
 #include "cli/text.h"
 #include "commands/command_texts.h"
 #include "commands/push_address_text.h"
-#include "link/frame_reader.h"
+#include "link/frame_exchange.h"
 #include "link/link_texts.h"
 #include "link/replies.h"
-#include "platform/socket_poll.h"
+#include "platform/poll_loop.h"
 
 #include <algorithm>
 #include <array>
@@ -16,120 +16,58 @@ namespace nolt::cli {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr std::wstring_view kNotAnAddress = L"The module's answer is not an rtmp:// address";
 
 // Byte 4 of a bandwidth or DHCP echo names the state the module took.
 constexpr std::size_t kStateByte = 4;
 
-class Connection {
+class Connection : public FrameExchange {
 public:
     Connection(const Request& request, const Target& target, const RunSettings& settings)
-        : request_(request), settings_(settings), start_(Clock::now()), deadline_(start_ + settings.timeout)
+        : FrameExchange(target.address, target.port, request.bytes, settings.timeout),
+          request_(request),
+          settings_(settings)
     {
         result_.target = target;
-        switch (socket_.connect(target.address, target.port)) {
-        case AsyncTcpSocket::ConnectStart::Connected: startSending(); break;
-        case AsyncTcpSocket::ConnectStart::Pending: state_ = State::Connecting; break;
-        case AsyncTcpSocket::ConnectStart::Failed: fail(Outcome::LinkFailed, kLinkConnectFailedLog); break;
-        }
+        start();
     }
 
-    bool done() const { return state_ == State::Done; }
     ModuleResult& result() { return result_; }
 
-    PollItem pollItem() const
+private:
+    void sent(std::span<const std::uint8_t> bytes) override { trace(TraceDirection::Sent, bytes); }
+
+    void allSent() override
     {
-        PollItem item;
-        item.socket = socket_.handle();
-        item.wantWrite = state_ == State::Connecting || state_ == State::Sending;
-        item.wantRead = state_ == State::Awaiting;
-        return item;
+        result_.sent = request_.bytes;
+        if (request_.await == Request::Await::Nothing) finish(Outcome::Sent);
     }
 
-    // The next moment something is due without any socket event.
-    Clock::time_point dueAt() const
+    void received(std::span<const std::uint8_t> block) override
     {
-        const auto partial = reader_.deadline();
-        return partial ? std::min(*partial, deadline_) : deadline_;
+        trace(TraceDirection::Received, block);
+        result_.received.emplace_back(block.begin(), block.end());
     }
 
-    void onEvent(const PollItem& item)
+    void failed(Failure why) override
     {
-        if (state_ == State::Connecting && (item.writable || item.failed)) {
-            if (!socket_.connectSucceeded()) return fail(Outcome::LinkFailed, kLinkConnectFailedLog);
-            startSending();
-        } else if (state_ == State::Sending && (item.writable || item.failed)) {
-            sendRest();
-        } else if (state_ == State::Awaiting && (item.readable || item.failed)) {
-            receive();
+        switch (why) {
+        case Failure::Connect: return fail(Outcome::LinkFailed, kLinkConnectFailedLog);
+        case Failure::Send:
+            // The upload reports a failed send as the dialog does, with the not-connected box.
+            return fail(Outcome::LinkFailed, std::wstring(request_.await == Request::Await::Nothing
+                                                              ? kNotConnectedAscii
+                                                              : std::wstring_view(kLinkSendFailed)));
+        case Failure::Closed: return fail(Outcome::LinkFailed, kLinkDisconnected);
+        case Failure::NoAnswer: break;
         }
-    }
-
-    void onTime(Clock::time_point now)
-    {
-        if (done()) return;
-        if (state_ == State::Awaiting) {
-            if (auto item = reader_.expire(now)) handle(*item);
-            if (done()) return;
-        }
-        if (now < deadline_) return;
-        if (state_ == State::Connecting) return fail(Outcome::LinkFailed, kLinkConnectFailedLog);
         const double limit = std::chrono::duration<double>(settings_.timeout).count();
         fail(Outcome::NoAnswer, L"No answer from the module within " + wide(secondsText(limit)));
     }
 
-private:
-    enum class State { Connecting, Sending, Awaiting, Done };
-
-    void startSending()
-    {
-        state_ = State::Sending;
-        sendRest();
-    }
-
-    void sendRest()
-    {
-        while (sentCount_ < request_.bytes.size()) {
-            const auto rest = std::span(request_.bytes).subspan(sentCount_);
-            const long n = socket_.send(rest);
-            if (n == AsyncTcpSocket::kWouldBlock) return;
-            if (n < 0) {
-                // The upload reports a failed send as the dialog does, with the not-connected box.
-                const std::wstring_view text = request_.await == Request::Await::Nothing
-                                                   ? kNotConnectedAscii
-                                                   : std::wstring_view(kLinkSendFailed);
-                return fail(Outcome::LinkFailed, std::wstring(text));
-            }
-            trace(TraceDirection::Sent, rest.first(static_cast<std::size_t>(n)));
-            sentCount_ += static_cast<std::size_t>(n);
-        }
-        result_.sent = request_.bytes;
-        if (request_.await == Request::Await::Nothing) return finish(Outcome::Sent);
-        state_ = State::Awaiting;
-    }
-
-    void receive()
-    {
-        std::array<std::uint8_t, kReceiveBufferSize> buffer{};
-        while (!done()) {
-            const long n = socket_.receive(buffer);
-            if (n == AsyncTcpSocket::kWouldBlock) return;
-            if (n <= 0) return fail(Outcome::LinkFailed, kLinkDisconnected);
-            const auto block = std::span(buffer).first(static_cast<std::size_t>(n));
-            trace(TraceDirection::Received, block);
-            result_.received.emplace_back(block.begin(), block.end());
-            for (const ReceivedItem& item : reader_.feed(block, Clock::now())) {
-                handle(item);
-                if (done()) return;
-            }
-        }
-    }
-
     // Every frame is reported as the dialog reports it; the one that answers
     // the command decides the outcome.
-    void handle(const ReceivedItem& item)
+    void handle(const ReceivedItem& item) override
     {
         if (item.kind == ReceivedItem::Kind::Text) {
             if (request_.await != Request::Await::PushAddress) return;  // the dialog drops it too
@@ -173,19 +111,12 @@ private:
     void finish(Outcome outcome)
     {
         result_.outcome = outcome;
-        result_.seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-        state_ = State::Done;
-        socket_.close();
+        result_.seconds = elapsed();
+        FrameExchange::finish();
     }
 
     const Request& request_;
     const RunSettings& settings_;
-    AsyncTcpSocket socket_;
-    FrameReader reader_;
-    State state_ = State::Connecting;
-    std::size_t sentCount_ = 0;
-    Clock::time_point start_;
-    Clock::time_point deadline_;
     ModuleResult result_;
 };
 
@@ -207,46 +138,15 @@ std::vector<ModuleResult> runRequest(const Request& request, const std::vector<T
                                      const RunSettings& settings)
 {
     std::vector<ModuleResult> results(targets.size());
-    std::vector<std::pair<std::size_t, std::unique_ptr<Connection>>> open;
-    std::vector<PollItem> items;
-    const std::size_t jobs = static_cast<std::size_t>(std::max(1, settings.jobs));
-    std::size_t next = 0;
-
-    const auto retire = [&](std::size_t index, Connection& c) {
-        results[index] = std::move(c.result());
+    ConnectionRun run;
+    run.count = targets.size();
+    run.jobs = static_cast<std::size_t>(std::max(1, settings.jobs));
+    run.start = [&](std::size_t index) { return std::make_unique<Connection>(request, targets[index], settings); };
+    run.finished = [&](std::size_t index, PolledConnection& c) {
+        results[index] = std::move(static_cast<Connection&>(c).result());
         if (settings.finished) settings.finished(results[index]);
     };
-
-    while (next < targets.size() || !open.empty()) {
-        while (open.size() < jobs && next < targets.size()) {
-            auto c = std::make_unique<Connection>(request, targets[next], settings);
-            if (c->done()) retire(next, *c);
-            else open.emplace_back(next, std::move(c));
-            ++next;
-        }
-        if (open.empty()) continue;
-
-        items.clear();
-        auto due = Clock::time_point::max();
-        for (const auto& [index, c] : open) {
-            items.push_back(c->pollItem());
-            due = std::min(due, c->dueAt());
-        }
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now());
-        pollSockets(items, static_cast<int>(std::clamp<long long>(wait.count(), 0, 60'000)));
-
-        const auto now = Clock::now();
-        for (std::size_t i = 0; i < open.size(); ++i) {
-            Connection& c = *open[i].second;
-            c.onEvent(items[i]);
-            c.onTime(now);
-        }
-        std::erase_if(open, [&](auto& entry) {
-            if (!entry.second->done()) return false;
-            retire(entry.first, *entry.second);
-            return true;
-        });
-    }
+    runConnections(run);
     return results;
 }
 

@@ -3,8 +3,10 @@
 # figures: the receive path, the status query round trip (core link and real
 # dialog), the idle link's CPU beside a 100 us polling loop, and the tool's
 # start-up time and peak memory, the same for the Windows build under wine
-# beside them, and nolt-cli's status query against 1,000 simulated modules
-# beside the same query run once per module from a shell loop. Installs the
+# beside them, nolt-cli's status query against 1,000 simulated modules
+# beside the same query run once per module from a shell loop, and
+# nolt-cli scan over 1,024 loopback addresses and (as root, in network
+# namespaces of its own) over addresses that drop packets. Installs the
 # Debian packages it needs.
 #
 #   scripts/bench.sh                 (about two minutes)
@@ -96,6 +98,71 @@ cli_rows() {
     [ "$answered" -eq "$MODULES" ] && [ "$failed" -eq 0 ]
 }
 
+# nolt-cli scan, the time for the whole range beside the per-address
+# time-out (0.5 s): 127.0.0.0/22 with 16 simulators among 1,008 refusing
+# addresses; then, in two network namespaces made here (root only), a /24
+# and a /22 routed to a namespace that forwards nothing, so that every
+# address but the two modules' drops the connection attempt.
+SCAN_TIMEOUT=0.5
+scan_seconds() {  # nolt-cli scan args...: the median of three runs' own time
+    for _ in 1 2 3; do
+        "$@" | sed -n 's/.* searched in //p' | awk '/ ms$/ { print $1 / 1000; next } { print $1 }'
+    done | sort -g | sed -n 2p
+}
+scan_row() {  # what, seconds, found: the time and its ratio to the time-out
+    row "$1" "$(awk -v t="$2" -v o="$SCAN_TIMEOUT" \
+        'BEGIN { if (t < 1) printf "%.0f ms, %.2fx", t * 1000, t / o; else printf "%.2f s, %.1fx", t, t / o }')${3:+ $3}" \
+        "<= 2 x time-out"
+}
+scan_rows() {
+    local dir=$BUILD/scan-bench pids=() port=$((20000 + RANDOM % 12000)) a
+    mkdir -p "$dir"
+    for a in $(seq 0 15); do
+        "$BUILD/nolt-sim" --address "127.0.$((a / 4)).$((a % 4 * 60 + 7))" --port "$port" --quiet \
+            >"$dir/sim-$a.txt" 2>&1 &
+        pids+=($!)
+    done
+    sleep 0.5
+    local found
+    found=$("$BUILD/nolt-cli" scan 127.0.0.0/22 --port "$port" | grep -c " version ")
+    scan_row "nolt-cli scan of 127.0.0.0/22, 16 modules, 1,008 refusing" \
+        "$(scan_seconds "$BUILD/nolt-cli" scan 127.0.0.0/22 --port "$port")" "($found/16)"
+    kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null || true
+    [ "$found" -eq 16 ] || return 1
+    if [ "$(id -u)" != 0 ] || ! command -v ip >/dev/null; then
+        echo "(scan rows in network namespaces left out: they need root and iproute2)"
+        return 0
+    fi
+    local s=nolt-bench-scan-$$ m=nolt-bench-mods-$$
+    ip netns add "$s" && ip netns add "$m" &&
+        ip link add "nbs$$" netns "$s" type veth peer name "nbm$$" netns "$m" &&
+        ip -n "$s" addr add 10.213.0.1/30 dev "nbs$$" && ip -n "$m" addr add 10.213.0.2/30 dev "nbm$$" &&
+        ip -n "$s" link set lo up && ip -n "$s" link set "nbs$$" up &&
+        ip -n "$m" link set lo up && ip -n "$m" link set "nbm$$" up &&
+        ip -n "$s" route add 10.214.0.0/22 via 10.213.0.2 &&
+        ip -n "$m" addr add 10.214.0.5/32 dev lo && ip -n "$m" addr add 10.214.0.77/32 dev lo || {
+        ip netns del "$s" 2>/dev/null; ip netns del "$m" 2>/dev/null
+        echo "(scan rows in network namespaces left out: the namespaces could not be made)"
+        return 0
+    }
+    pids=()
+    for a in 5 77; do
+        ip netns exec "$m" "$BUILD/nolt-sim" --address "10.214.0.$a" --port 2000 --quiet >"$dir/ns-sim-$a.txt" 2>&1 &
+        pids+=($!)
+    done
+    sleep 0.5
+    local cli=(ip netns exec "$s" env -u NOLT_SCAN_LOOPBACK_ONLY "$BUILD/nolt-cli" scan)
+    found=$("${cli[@]}" 10.214.0.0/24 | grep -c " version ")
+    scan_row "nolt-cli scan of a /24, 254 addresses dropping (namespaces)" \
+        "$(scan_seconds "${cli[@]}" 10.214.0.0/24)" "($found/2)"
+    scan_row "nolt-cli scan of a /22, 1,022 dropping, 256 at once (default)" \
+        "$(scan_seconds "${cli[@]}" 10.214.0.0/22)" ""
+    scan_row "nolt-cli scan of a /22, 1,022 dropping, --jobs 1024" \
+        "$(scan_seconds "${cli[@]}" 10.214.0.0/22 --jobs 1024)" ""
+    kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null || true
+    ip netns del "$s"; ip netns del "$m"
+    [ "$found" -eq 2 ]
+}
 
 run_rows nolt_bench
 if [ "$GUI" = 1 ]; then
@@ -146,4 +213,5 @@ if [ "${NOLT_BENCH_WINDOWS:-1}" = 1 ]; then
     ) || status=1
 fi
 cli_rows || { echo "(nolt-cli rows: not every module answered; see $BUILD/cli-bench)"; status=1; }
+scan_rows || { echo "(scan rows: not every module was found; see $BUILD/scan-bench)"; status=1; }
 exit $status

@@ -43,7 +43,9 @@ const std::vector<Flag>& flags()
 {
     using O = ServerOptions;
     static const std::vector<Flag> table{
-        {"--bind", "IP", "address to listen on (default 127.0.0.1)", 0, 0,
+        {"--address", "IP", "address to listen on, e.g. 127.0.0.5 (default 127.0.0.1)", 0, 0,
+         [](O& o, const std::string& t, long long) { o.bindAddress = t; }},
+        {"--bind", "IP", "the same as --address", 0, 0,
          [](O& o, const std::string& t, long long) { o.bindAddress = t; }},
         {"--port", "N", "port to listen on, 0 picks a free one (default 2000)", 0, 65535,
          [](O& o, const std::string&, long long n) { o.port = static_cast<std::uint16_t>(n); }},

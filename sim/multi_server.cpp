@@ -25,10 +25,13 @@ constexpr int kSearchTop = 32768;  // where Linux starts its ephemeral ports
 }  // namespace
 
 struct MultiServer::Slot {
-    explicit Slot(const ModuleOptions& options) : module(options) {}
+    Slot(const ModuleOptions& options, std::string at) : address(std::move(at)), module(options) {}
 
+    std::string address;
     TcpListener listener;
     std::uint16_t port = 0;
+    std::atomic<int> connections{0};
+    std::atomic<int> blocks{0};
     Module module;
     std::optional<TcpConnection> client;
     std::deque<Action> actions;         // planned, not yet carried out
@@ -37,8 +40,16 @@ struct MultiServer::Slot {
 };
 
 MultiServer::MultiServer(ServerOptions options, int count, LogSink sink)
-    : options_(std::move(options)), count_(count), sink_(std::move(sink))
+    : options_(std::move(options)),
+      placed_(static_cast<std::size_t>(std::max(count, 0)), Placed{options_.bindAddress, options_.module}),
+      sink_(std::move(sink))
 {
+}
+
+MultiServer::MultiServer(std::vector<Placed> modules, std::uint16_t port, LogSink sink)
+    : placed_(std::move(modules)), onePort_(true), sink_(std::move(sink))
+{
+    options_.port = port;
 }
 
 MultiServer::~MultiServer() { stop(); }
@@ -46,14 +57,15 @@ MultiServer::~MultiServer() { stop(); }
 bool MultiServer::bindFrom(std::uint16_t first, std::string* error)
 {
     slots_.clear();
-    for (int i = 0; i < count_; ++i) {
-        auto slot = std::make_unique<Slot>(options_.module);
-        const long port = first == 0 && i == 0 ? 0 : static_cast<long>(slots_.empty() ? first : slots_[0]->port) + i;
+    for (std::size_t i = 0; i < placed_.size(); ++i) {
+        auto slot = std::make_unique<Slot>(placed_[i].module, placed_[i].address);
+        const long base = slots_.empty() ? first : slots_[0]->port;
+        const long port = first == 0 && i == 0 ? 0 : base + (onePort_ ? 0 : static_cast<long>(i));
         if (port > 65535) {
             if (error) *error = "the ports run past 65535";
             return false;
         }
-        auto listener = TcpListener::open(options_.bindAddress, static_cast<std::uint16_t>(port), 4, error);
+        auto listener = TcpListener::open(slot->address, static_cast<std::uint16_t>(port), 4, error);
         if (!listener) return false;
         slot->port = listener->port();
         slot->listener = std::move(*listener);
@@ -75,7 +87,7 @@ bool MultiServer::start(std::string* error)
     // Further runs start at random below that range.
     std::minstd_rand random(std::random_device{}());
     for (int attempt = 1; !bound && options_.port == 0 && attempt < kPortSearches; ++attempt) {
-        const int room = std::max(1, kSearchTop - kSearchBottom - count_);
+        const int room = std::max(1, kSearchTop - kSearchBottom - static_cast<int>(placed_.size()));
         bound = bindFrom(static_cast<std::uint16_t>(kSearchBottom + static_cast<int>(random() % room)), error);
     }
     if (!bound) {
@@ -84,7 +96,7 @@ bool MultiServer::start(std::string* error)
     }
     stopping_ = false;
     for (const auto& slot : slots_)
-        log(*slot, std::string(kListeningPrefix) + options_.bindAddress + ":" + std::to_string(slot->port));
+        log(*slot, std::string(kListeningPrefix) + slot->address + ":" + std::to_string(slot->port));
     thread_ = std::thread([this] { run(); });
     return true;
 }
@@ -101,6 +113,16 @@ std::vector<std::uint16_t> MultiServer::ports() const
     std::vector<std::uint16_t> out;
     for (const auto& slot : slots_) out.push_back(slot->port);
     return out;
+}
+
+int MultiServer::connectionsAccepted(std::size_t index) const
+{
+    return index < slots_.size() ? slots_[index]->connections.load() : 0;
+}
+
+int MultiServer::blocksReceived(std::size_t index) const
+{
+    return index < slots_.size() ? slots_[index]->blocks.load() : 0;
 }
 
 void MultiServer::run()
@@ -144,6 +166,7 @@ void MultiServer::accept(Slot& slot)
     auto client = slot.listener.accept(0);
     if (!client) return;
     slot.client = std::move(*client);
+    ++slot.connections;
     slot.module.startConnection();
     slot.actions.clear();
     slot.resumeAt = Clock::now();
@@ -160,6 +183,7 @@ void MultiServer::receive(Slot& slot)
     if (r.status == ReceiveResult::Status::Timeout) return;
     if (r.status != ReceiveResult::Status::Data) return dropClient(slot, "client left");
     FeedResult fed = slot.module.feed(std::span(buffer).first(r.count));
+    slot.blocks += static_cast<int>(fed.received.size());
     for (const Received& u : fed.received) log(slot, "<- " + blockText(u.bytes, TraceDirection::Received, TracePeer::Module));
     for (Action& a : fed.actions) slot.actions.push_back(std::move(a));
 }

@@ -1,7 +1,8 @@
 // Many simulated modules in one process: one listener per module on
-// consecutive ports, each module with its own settings and faults applied
-// independently, all served by one thread that waits on every socket at once.
-// A thousand modules cost a thousand listening sockets and one thread.
+// consecutive ports, or on one port at several addresses, each module with
+// its own settings and faults applied independently, all served by one
+// thread that waits on every socket at once. A thousand modules cost a
+// thousand listening sockets and one thread.
 //     MultiServer s(options, 1000); s.start(); ... s.ports() ...; s.stop();
 #pragma once
 
@@ -26,6 +27,14 @@ public:
     // count modules, each starting from options.module. options.port is the
     // first port; 0 finds a free run of consecutive ports.
     MultiServer(ServerOptions options, int count, LogSink sink = {});
+
+    // A module at each address, all on one port (0: a free one), each
+    // starting from its own options: modules spread over 127.0.0.0/8.
+    struct Placed {
+        std::string address;
+        ModuleOptions module;
+    };
+    MultiServer(std::vector<Placed> modules, std::uint16_t port, LogSink sink = {});
     ~MultiServer();
     MultiServer(const MultiServer&) = delete;
     MultiServer& operator=(const MultiServer&) = delete;
@@ -35,8 +44,12 @@ public:
     bool start(std::string* error = nullptr);
     void stop();
 
-    // The ports, one per module, consecutive.
+    // The ports, one per module, consecutive (or all the same).
     std::vector<std::uint16_t> ports() const;
+
+    // Clients accepted and blocks received by module `index` since start.
+    int connectionsAccepted(std::size_t index) const;
+    int blocksReceived(std::size_t index) const;
 
 private:
     struct Slot;
@@ -50,7 +63,8 @@ private:
     void log(const Slot& slot, const std::string& line);
 
     ServerOptions options_;
-    int count_;
+    std::vector<Placed> placed_;
+    bool onePort_ = false;  // the modules share a port at their addresses
     LogSink sink_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::thread thread_;

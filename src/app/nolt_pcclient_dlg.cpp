@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "res/strings.h"
 #include "res/templates.h"
+#include "scan/find_modules_dlg.h"
 
 namespace nolt {
 namespace {
@@ -45,6 +46,7 @@ Cnolt_PCClientDlg::Cnolt_PCClientDlg()
 // the UI keeps serving such calls while the thread is stopped and joined.
 Cnolt_PCClientDlg::~Cnolt_PCClientDlg()
 {
+    findModules_.reset();  // stops its search, whose thread may wait for the UI too
     link_->stop([] { fw::processPendingEvents(); });
 }
 
@@ -123,6 +125,7 @@ bool Cnolt_PCClientDlg::OnInitDialog()
     const std::wstring about(res::loadString(IDS_ABOUTBOX));
     if (HasSystemMenu() && !about.empty()) {
         AppendSystemMenuSeparator();
+        AppendSystemMenuItem(IDM_FIND_MODULES, std::wstring(res::loadString(IDS_FIND_MODULES)));
         AppendSystemMenuItem(IDM_ABOUTBOX, about);
     }
     SetAppIcon();
@@ -149,6 +152,7 @@ void Cnolt_PCClientDlg::OnSysCommand(int command)
         about.DoModal();
         return;
     }
+    if ((command & 0xFFF0) == IDM_FIND_MODULES) return OnFindModules();
     CDialogEx::OnSysCommand(command);
 }
 

@@ -16,6 +16,8 @@
 
 namespace nolt {
 
+class FindModulesDlg;
+
 class Cnolt_PCClientDlg : public fw::CDialogEx, public LinkUi {
 public:
     Cnolt_PCClientDlg();
@@ -87,6 +89,8 @@ protected:
     void OnBnClickedSubOff();
     // Tools dialog (tools/tools_handler.cpp).
     void OnBnClickedTools();
+    // "Find modules…" of the system menu (scan/find_modules_handler.cpp).
+    void OnFindModules();
 
     // The log box never shows a caret, also after it gains the focus.
     void OnEnSetfocusLog();
@@ -117,6 +121,8 @@ protected:
 
     // The connection to the module: its socket, connected flag and thread.
     std::unique_ptr<Link> link_;
+    // The "Find modules" dialog once opened (modeless, owned by this window).
+    std::unique_ptr<FindModulesDlg> findModules_;
 
 private:
     void setInitialTexts();

@@ -47,6 +47,24 @@ public:
     std::wstring GetLBText(int index) const { return dlg_->GetLBText(id_, index); }
 };
 
+class CListBox : public CWndRef {
+public:
+    int GetCurSel() const { return dlg_->GetCurSel(id_); }
+    void SetCurSel(int index) { dlg_->SetCurSel(id_, index); }
+    void ResetContent() { dlg_->ResetContent(id_); }
+    int AddString(const std::wstring& text) { return dlg_->AddString(id_, text); }
+    int InsertString(int index, const std::wstring& text) { return dlg_->InsertString(id_, index, text); }
+    int GetCount() const { return dlg_->GetCount(id_); }
+    std::wstring GetText(int index) const { return dlg_->GetLBText(id_, index); }
+};
+
+class CProgressCtrl : public CWndRef {
+public:
+    void SetRange32(int lower, int upper) { dlg_->SetProgressRange(id_, lower, upper); }
+    void SetPos(int pos) { dlg_->SetProgressPos(id_, pos); }
+    int GetPos() const { return dlg_->GetProgressPos(id_); }
+};
+
 class CButton : public CWndRef {
 public:
     bool GetCheck() const { return dlg_->IsDlgButtonChecked(id_); }

@@ -78,13 +78,20 @@ public:
     // Check boxes and radio buttons (checking one radio unchecks its group).
     void CheckDlgButton(int id, bool checked);
     bool IsDlgButtonChecked(int id) const;
-    // Drop-down lists. Index -1 means no selection.
+    // Drop-down lists and list boxes. Index -1 means no selection. A
+    // selection the program makes reports no selection change.
     int GetCurSel(int id) const;
     void SetCurSel(int id, int index);
     void ResetContent(int id);
     int AddString(int id, const std::wstring& text);  // returns the new index
+    // Puts an item at `index` (-1: at the end); returns its index.
+    int InsertString(int id, int index, const std::wstring& text);
     int GetCount(int id) const;
     std::wstring GetLBText(int id, int index) const;
+    // Progress bars: the range (both ends included) and the position in it.
+    void SetProgressRange(int id, int lower, int upper);
+    void SetProgressPos(int id, int pos);  // kept within the range
+    int GetProgressPos(int id) const;
     // Edits. Positions count a line end as two characters (CR LF). start -1
     // removes the selection; end -1 means the end of the text.
     void SetSel(int id, int start, int end);

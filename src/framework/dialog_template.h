@@ -25,6 +25,8 @@ enum class ControlKind {
     IpAddress,       // four fields of 0 to 255
     DropDownList,    // no typing; items kept in the order added
     RadioButton,     // automatic radio button
+    ListBox,         // list of texts, one of them selectable
+    Progress,        // progress bar (0 to 100 until a range is set)
 };
 
 // Style bits of a control template.

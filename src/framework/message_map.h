@@ -14,6 +14,7 @@ enum class Notify {
     Click,      // push button or radio button clicked (BN_CLICKED)
     SelChange,  // the user changed a drop-down list's selection (CBN_SELCHANGE)
     SetFocus,   // the control gained the keyboard focus (EN_SETFOCUS and the like)
+    DblClick,   // an item of a list box double-clicked (LBN_DBLCLK)
 };
 
 struct MessageEntry {

@@ -33,11 +33,17 @@ bool activate(CDialogEx& dlg);
 bool click(CDialogEx& dlg, int id);
 
 // Picks the item `index` of a drop-down list, as a user does by opening it
-// and choosing: the list gets the focus, the selection changes and the
-// dialog gets the selection-change notification (also when the item was
-// already selected). Only a visible, enabled list with that item can be
+// and choosing, or of a list box, with a click on the item: the list gets
+// the focus, the selection changes and the dialog gets the
+// selection-change notification (for a drop-down list also when the item
+// was already selected). Only a visible, enabled list with that item can be
 // used; returns whether it was.
 bool choose(CDialogEx& dlg, int id, int index);
+
+// Double-clicks the item `index` of a list box: it is selected and the
+// dialog gets the double-click notification. Only a visible, enabled list
+// box with that item can be used; returns whether it was.
+bool doubleClick(CDialogEx& dlg, int id, int index);
 
 // Types text into an edit or an IP-address control, key by key, after
 // focusing it. An edit keeps its text and takes the keys at its caret; an

@@ -5,6 +5,7 @@
 #include "link/link_texts.h"
 #include "link/replies.h"
 #include "platform/code_page.h"
+#include "platform/pumped_wait.h"
 #include "res/resource.h"
 
 #include <array>
@@ -32,9 +33,6 @@ constexpr std::array kResetFields = {res::IDC_VERSION, res::IDC_INPUT_FREQ, res:
 // One read takes at most what the receive buffer holds, so that an unframed
 // answer arrives in the same pieces as the module wrote it.
 constexpr std::size_t kReadSize = kReceiveBufferSize;
-
-// How long stop() waits between two runs of the UI pump.
-constexpr std::chrono::milliseconds kPumpInterval{2};
 
 }  // namespace
 
@@ -71,12 +69,7 @@ void Link::stop(const std::function<void()>& pumpUi)
     stopping_ = true;
     closeSocket();
     std::unique_lock lock(doneMutex_);
-    while (running_.load()) {
-        lock.unlock();
-        pumpUi();
-        lock.lock();
-        done_.wait_for(lock, kPumpInterval, [this] { return !running_.load(); });
-    }
+    waitPumping(lock, done_, [this] { return !running_.load(); }, pumpUi);
     lock.unlock();
     if (thread_.joinable()) thread_.join();
     connected_ = false;

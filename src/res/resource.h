@@ -10,15 +10,18 @@ inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_NOLT_PCCLIENT_DIALOG = 102;
 inline constexpr int IDD_TOOLS = 138;
 inline constexpr int IDD_PUSH_ADDRESS = 144;
+inline constexpr int IDD_FIND_MODULES = 150;
 
 // Icons and strings.
 inline constexpr int IDR_MAINFRAME_FILE = 128;  // the program file's icon
 inline constexpr int IDI_MAIN = 140;            // the window icon
 inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr int IDP_SOCKETS_INIT_FAILED = 103;
+inline constexpr int IDS_FIND_MODULES = 104;
 
-// System-menu command of the About item.
+// System-menu commands of the About and the "Find modules…" items.
 inline constexpr int IDM_ABOUTBOX = 0x0010;
+inline constexpr int IDM_FIND_MODULES = 0x0020;
 
 // Standard button id (the About box's OK button).
 inline constexpr int IDOK = 1;
@@ -81,5 +84,15 @@ inline constexpr int IDC_TOOLS_MODULE_IP = 1042;     // "Movement IP:"
 // Push-address dialog (template 144).
 inline constexpr int IDC_PUSH_ADDRESS = 1000;
 inline constexpr int IDC_PUSH_SEND_OUT = 1047;       // "Send out"
+
+// "Find modules" dialog (template 150).
+inline constexpr int IDC_FIND_RANGE = 1101;          // the addresses to search
+inline constexpr int IDC_FIND_PORT = 1102;
+inline constexpr int IDC_FIND_START = 1103;          // "Find"
+inline constexpr int IDC_FIND_STOP = 1104;           // "Stop"
+inline constexpr int IDC_FIND_PROGRESS = 1105;       // addresses done
+inline constexpr int IDC_FIND_STATUS = 1106;         // what the search has come to
+inline constexpr int IDC_FIND_LIST = 1107;           // the modules found
+inline constexpr int IDC_FIND_USE = 1108;            // "Use"
 
 }  // namespace nolt::res

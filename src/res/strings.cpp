@@ -9,6 +9,7 @@ std::wstring_view loadString(int id)
     switch (id) {
     case IDS_ABOUTBOX: return kAboutMenuItem;
     case IDP_SOCKETS_INIT_FAILED: return kSocketsInitFailed;
+    case IDS_FIND_MODULES: return kFindModulesMenuItem;
     default: return {};
     }
 }

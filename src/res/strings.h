@@ -14,6 +14,8 @@ inline constexpr std::wstring_view kMainCaption = L"nolt PC client V1.0";
 
 // String 101: the About item of the system menu.
 inline constexpr std::wstring_view kAboutMenuItem = L"关于 nolt PC client V1.0";
+// String 104: the item of the system menu that opens the "Find modules" dialog.
+inline constexpr std::wstring_view kFindModulesMenuItem = L"Find modules…";
 // String 103: shown when the socket library cannot be started.
 inline constexpr std::wstring_view kSocketsInitFailed = L"Windows 套接字初始化失败。";
 

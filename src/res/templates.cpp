@@ -164,6 +164,30 @@ constexpr ControlName kPushAddressNames[] = {
     namedAs(IDC_PUSH_ADDRESS, L"Push address"),
 };
 
+// The "Find modules" dialog: the range and port, Find and Stop, the
+// progress, and the modules found. Each label comes before its control.
+constexpr ControlTemplate kFindModulesControls[] = {
+    {IDC_STATIC, K::StaticLeft, L"Range:", 7, 9, 28, 8},
+    {IDC_FIND_RANGE, K::Edit, L"", 36, 7, 118, 14, kBorder | kAutoHScroll},
+    {IDC_STATIC, K::StaticLeft, L"Port:", 161, 9, 18, 8},
+    {IDC_FIND_PORT, K::DigitsEdit, L"", 180, 7, 43, 14},
+    {IDC_FIND_START, K::DefPushButton, L"Find", 7, 26, 50, 14},
+    {IDC_FIND_STOP, K::PushButton, L"Stop", 61, 26, 50, 14, kDisabled},
+    {IDC_FIND_PROGRESS, K::Progress, L"", 7, 46, 216, 9},
+    {IDC_FIND_STATUS, K::StaticLeft, L"", 7, 59, 216, 8, kNoPrefix},
+    {IDC_STATIC, K::StaticLeft, L"Modules found:", 7, 73, 100, 8},
+    {IDC_FIND_LIST, K::ListBox, L"", 7, 83, 216, 90},
+    {IDC_FIND_USE, K::PushButton, L"Use", 119, 179, 50, 14, kDisabled},
+    {IDCANCEL, K::PushButton, L"Close", 173, 179, 50, 14},
+};
+
+constexpr ControlName kFindModulesNames[] = {
+    labelledBy(IDC_FIND_RANGE, L"Range:"),
+    labelledBy(IDC_FIND_PORT, L"Port:"),
+    namedAs(IDC_FIND_PROGRESS, L"Search progress"),
+    labelledBy(IDC_FIND_LIST, L"Modules found:"),
+};
+
 const DialogTemplate kMain{IDD_NOLT_PCCLIENT_DIALOG, L"nolt PC client V1.0", 307, 407, L"MS Shell Dlg", 9,
                            kSysMenu | kMinimizeBox | kAppWindow | kThickFrame, kMainControls, kMainNames};
 const DialogTemplate kAbout{IDD_ABOUTBOX, L"关于", 170, 62, L"MS Shell Dlg", 9, kSysMenu | kModalFrame,
@@ -172,6 +196,8 @@ const DialogTemplate kTools{IDD_TOOLS, L"Tools", 191, 191, L"MS Shell Dlg", 8, k
                             kToolsControls, kToolsNames};
 const DialogTemplate kPushAddress{IDD_PUSH_ADDRESS, L"Dialog", 245, 69, L"MS Shell Dlg", 8,
                                   kSysMenu | kModalFrame, kPushAddressControls, kPushAddressNames};
+const DialogTemplate kFindModules{IDD_FIND_MODULES, L"Find modules", 230, 200, L"MS Shell Dlg", 8,
+                                  kSysMenu | kModalFrame, kFindModulesControls, kFindModulesNames};
 
 }  // namespace
 
@@ -179,10 +205,11 @@ const DialogTemplate& mainTemplate() { return kMain; }
 const DialogTemplate& aboutTemplate() { return kAbout; }
 const DialogTemplate& toolsTemplate() { return kTools; }
 const DialogTemplate& pushAddressTemplate() { return kPushAddress; }
+const DialogTemplate& findModulesTemplate() { return kFindModules; }
 
 std::span<const DialogTemplate* const> allTemplates()
 {
-    static constexpr const DialogTemplate* kAll[] = {&kMain, &kAbout, &kTools, &kPushAddress};
+    static constexpr const DialogTemplate* kAll[] = {&kMain, &kAbout, &kTools, &kPushAddress, &kFindModules};
     return kAll;
 }
 

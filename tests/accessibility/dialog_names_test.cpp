@@ -12,6 +12,7 @@
 #include "commands/dlg_other2.h"
 #include "framework/accessible_names.h"
 #include "link/link.h"
+#include "scan/find_modules_dlg.h"
 #include "platform/command_interpreter.h"
 #include "support/dialog_support.h"
 #include "tools/dlg_other.h"
@@ -103,6 +104,14 @@ TEST_F(HeardNamesTest, PushAddressDialog)
     Link link(window);
     auto dlg = test::openDialog<DlgOther2>(link);
     const std::string unheard = expectHeard(*dlg, test::kPushAddressDialogHeard);
+    if (!unheard.empty()) GTEST_SKIP() << unheard;
+}
+
+// Opened with a loopback range; nothing is searched.
+TEST_F(HeardNamesTest, FindModulesDialog)
+{
+    auto dlg = test::openDialog<FindModulesDlg>(L"127.0.0.0/24", L"2000", [](const std::wstring&, const std::wstring&) {});
+    const std::string unheard = expectHeard(*dlg, test::kFindModulesDialogHeard);
     if (!unheard.empty()) GTEST_SKIP() << unheard;
 }
 

@@ -65,6 +65,19 @@ inline constexpr Heard kPushAddressDialogHeard[] = {
     {1047, L"Send out"},
 };
 
+// The status line (1106) is read as its text, empty until a search runs.
+inline constexpr Heard kFindModulesDialogHeard[] = {
+    {1101, L"Range"},
+    {1102, L"Port"},
+    {1103, L"Find"},
+    {1104, L"Stop"},
+    {1105, L"Search progress"},
+    {1106, L""},
+    {1107, L"Modules found"},
+    {1108, L"Use"},
+    {2, L"Close"},
+};
+
 inline constexpr Heard kAboutBoxHeard[] = {
     {1, L"确定"},
 };

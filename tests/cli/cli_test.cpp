@@ -2,7 +2,7 @@
 // command's bytes at the module, its outcome and exit status; bad input that
 // sends nothing; a silent module; --json parsed; a batch of twenty modules
 // with two dead and one slow; and the traffic trace of the CLI and the link.
-#include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "cli/json.h"
 #include "commands/command_frames.h"
 #include "commands/stream_rules.h"
@@ -27,32 +27,9 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-    double seconds = 0;
-};
-
-CliRun runCli(const std::vector<std::string>& args)
-{
-    std::ostringstream out, err;
-    CliRun run;
-    const auto start = Clock::now();
-    run.status = cli::runCli(args, out, err);
-    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
-
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+using test::CliRun;
+using test::linesOf;
+using test::runCli;
 
 // Collects what a simulator received ("<- " lines), by port for many modules:
 // the hex of each block, without the names the simulator puts after frames.

@@ -18,7 +18,10 @@ namespace {
 using K = fw::ControlKind;
 using fw::Notify;
 
-enum : int { kGo = 10, kHiddenGo = 11, kOffGo = 12, kList = 20, kNum = 30, kA = 40, kB = 41, kC = 42, kD = 43 };
+enum : int {
+    kGo = 10, kHiddenGo = 11, kOffGo = 12, kList = 20, kNum = 30, kA = 40, kB = 41, kC = 42, kD = 43,
+    kBox = 50, kBar = 51,
+};
 
 constexpr std::wstring_view kItems[] = {L"one", L"two"};
 constexpr fw::ControlTemplate kControls[] = {
@@ -31,14 +34,18 @@ constexpr fw::ControlTemplate kControls[] = {
     {kB, K::RadioButton, L"B", 40, 52, 30, 10},
     {kC, K::RadioButton, L"C", 4, 64, 30, 10, fw::kGroup},
     {kD, K::RadioButton, L"D", 40, 64, 30, 10},
+    {kBox, K::ListBox, L"", 4, 80, 110, 40},
+    {kBar, K::Progress, L"", 4, 124, 110, 8},
 };
-constexpr fw::DialogTemplate kTemplate{500, L"Test", 120, 80, L"MS Shell Dlg", 9,
+constexpr fw::DialogTemplate kTemplate{500, L"Test", 120, 140, L"MS Shell Dlg", 9,
                                        fw::kSysMenu | fw::kMinimizeBox, kControls};
 
 class TestDlg : public fw::CDialogEx {
 public:
     TestDlg() : CDialogEx(kTemplate) {}
-    int clicks = 0, hiddenClicks = 0, offClicks = 0, selChanges = 0;
+    int clicks = 0, hiddenClicks = 0, offClicks = 0, selChanges = 0, boxChanges = 0, boxDoubleClicks = 0;
+    void OnBox() { ++boxChanges; }
+    void OnBoxDoubleClick() { ++boxDoubleClicks; }
     void OnGo() { ++clicks; }
     void OnHidden() { ++hiddenClicks; }
     void OnOff() { ++offClicks; }
@@ -52,6 +59,8 @@ protected:
             fw::on<&TestDlg::OnHidden>(Notify::Click, kHiddenGo),
             fw::on<&TestDlg::OnOff>(Notify::Click, kOffGo),
             fw::on<&TestDlg::OnList>(Notify::SelChange, kList),
+            fw::on<&TestDlg::OnBox>(Notify::SelChange, kBox),
+            fw::on<&TestDlg::OnBoxDoubleClick>(Notify::DblClick, kBox),
         };
         return kMap;
     }
@@ -91,6 +100,44 @@ TEST_F(FrameworkTest, ListCalls)
     EXPECT_EQ(dlg->GetDlgItemText(kList), L"");
     dlg->ResetContent(kList);
     EXPECT_EQ(dlg->GetCount(kList), 0);
+}
+
+// A list box keeps its items where they were put; only the user's choices
+// are reported. A progress bar stays within its range.
+TEST_F(FrameworkTest, ListBoxAndProgressBar)
+{
+    EXPECT_EQ(dlg->AddString(kBox, L"b"), 0);
+    EXPECT_EQ(dlg->InsertString(kBox, 0, L"a"), 0);
+    EXPECT_EQ(dlg->InsertString(kBox, -1, L"d"), 2);
+    EXPECT_EQ(dlg->InsertString(kBox, 2, L"c"), 2);
+    std::vector<std::wstring> items;
+    for (int i = 0; i < dlg->GetCount(kBox); ++i) items.push_back(dlg->GetLBText(kBox, i));
+    EXPECT_EQ(items, (std::vector<std::wstring>{L"a", L"b", L"c", L"d"}));
+    EXPECT_EQ(dlg->GetCurSel(kBox), -1);
+    dlg->SetCurSel(kBox, 3);
+    EXPECT_EQ(dlg->GetCurSel(kBox), 3);
+    EXPECT_EQ(dlg->boxChanges, 0);
+    EXPECT_TRUE(fw::user::choose(*dlg, kBox, 1));
+    EXPECT_EQ(dlg->GetCurSel(kBox), 1);
+    EXPECT_GE(dlg->boxChanges, 1);
+    EXPECT_TRUE(fw::user::doubleClick(*dlg, kBox, 2));
+    EXPECT_EQ(dlg->GetCurSel(kBox), 2);
+    EXPECT_EQ(dlg->boxDoubleClicks, 1);
+    EXPECT_FALSE(fw::user::doubleClick(*dlg, kBox, 4));
+    EXPECT_EQ(dlg->GetDlgItemText(kBox), L"");
+    dlg->ResetContent(kBox);
+    EXPECT_EQ(dlg->GetCount(kBox), 0);
+    EXPECT_EQ(dlg->GetCurSel(kBox), -1);
+
+    EXPECT_EQ(dlg->GetProgressPos(kBar), 0);
+    dlg->SetProgressRange(kBar, 0, 256);
+    dlg->SetProgressPos(kBar, 200);
+    EXPECT_EQ(dlg->GetProgressPos(kBar), 200);
+    dlg->SetProgressPos(kBar, 300);
+    EXPECT_EQ(dlg->GetProgressPos(kBar), 256);
+    dlg->SetProgressRange(kBar, 0, 100);
+    EXPECT_EQ(dlg->GetProgressPos(kBar), 100);
+    EXPECT_EQ(dlg->GetDlgItemText(kBar), L"");
 }
 
 TEST_F(FrameworkTest, GetDlgItemIntReadsSignedNumbers)

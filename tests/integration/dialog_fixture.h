@@ -48,6 +48,7 @@ inline void writeFile(const std::filesystem::path& p, const std::string& bytes)
 class TestDialog : public Cnolt_PCClientDlg {
 public:
     using Cnolt_PCClientDlg::link_;
+    using Cnolt_PCClientDlg::findModules_;
     int saves = 0;
 
     // The link thread calls the dialog's virtual functions, so a class

@@ -6,15 +6,11 @@
 //
 // Needs root (namespaces, links); elsewhere the test says why and is skipped.
 #include "netns/child_process.h"
+#include "netns/namespace_pair.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace nolt {
@@ -24,67 +20,23 @@ using namespace std::chrono_literals;
 using test::ChildProcess;
 using Clock = std::chrono::steady_clock;
 
-// Runs a shell command quietly; true when it succeeded.
-bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
-
-// Namespaces left by an earlier run that was killed before its clean-up
-// (their names end in the id of a process that no longer exists).
-void removeStaleNamespaces()
-{
-    FILE* list = popen("ip netns list 2>/dev/null", "r");
-    if (!list) return;
-    char line[256];
-    while (std::fgets(line, sizeof line, list)) {
-        const std::string name = std::string(line).substr(0, std::string(line).find_first_of(" \n"));
-        for (const char* prefix : {"nolt-sim-", "nolt-link-"}) {
-            if (name.rfind(prefix, 0) != 0) continue;
-            const long pid = std::atol(name.c_str() + std::strlen(prefix));
-            if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0) run("ip netns del " + name);
-        }
-    }
-    pclose(list);
-}
-
 class DeadModuleTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (geteuid() != 0) GTEST_SKIP() << "network namespaces need root; this test runs as uid " << geteuid();
-        if (!run("command -v ip")) GTEST_SKIP() << "iproute2 (ip) is not installed";
-        removeStaleNamespaces();
-        const std::string id = std::to_string(getpid());
-        simNs_ = "nolt-sim-" + id;
-        linkNs_ = "nolt-link-" + id;
-        simVeth_ = "nsim" + id;
-        linkVeth_ = "nlnk" + id;
-        if (!run("ip netns add " + simNs_)) GTEST_SKIP() << "cannot create a network namespace (ip netns add failed)";
-        created_ = true;
-        ASSERT_TRUE(run("ip netns add " + linkNs_));
-        ASSERT_TRUE(run("ip link add " + simVeth_ + " netns " + simNs_ + " type veth peer name " + linkVeth_ + " netns "
-                        + linkNs_));
-        ASSERT_TRUE(run(inSim("ip addr add " + std::string(kSimAddress) + "/30 dev " + simVeth_)));
-        ASSERT_TRUE(run(inLink("ip addr add " + std::string(kLinkAddress) + "/30 dev " + linkVeth_)));
-        for (const std::string& c : {inSim("ip link set lo up"), inSim("ip link set " + simVeth_ + " up"),
-                                     inLink("ip link set lo up"), inLink("ip link set " + linkVeth_ + " up")})
-            ASSERT_TRUE(run(c)) << c;
+        if (!pair_.skipReason().empty()) GTEST_SKIP() << pair_.skipReason();
+        ASSERT_TRUE(pair_.up()) << "the namespaces or the veth pair between them could not be set up";
     }
 
-    void TearDown() override
-    {
-        // Deleting a namespace also deletes its end of the veth pair.
-        if (!created_) return;
-        run("ip netns del " + simNs_);
-        run("ip netns del " + linkNs_);
-    }
-
-    std::string inSim(const std::string& c) const { return "ip netns exec " + simNs_ + " " + c; }
-    std::string inLink(const std::string& c) const { return "ip netns exec " + linkNs_ + " " + c; }
+    std::string inSim(const std::string& c) const { return pair_.inA(c); }
 
     static constexpr const char* kSimAddress = "10.200.0.1";
     static constexpr const char* kLinkAddress = "10.200.0.2";
     static constexpr const char* kPort = "2000";
-    std::string simNs_, linkNs_, simVeth_, linkVeth_;
-    bool created_ = false;
+    test::NamespacePair pair_{"nolt-sim", "nolt-link", kSimAddress, kLinkAddress};
+    const std::string& simNs_ = pair_.nameA;
+    const std::string& linkNs_ = pair_.nameB;
+    const std::string& simVeth_ = pair_.vethA;
 };
 
 TEST_F(DeadModuleTest, VanishedModuleIsFoundByKeepAliveWithinTenSeconds)
@@ -107,7 +59,7 @@ TEST_F(DeadModuleTest, VanishedModuleIsFoundByKeepAliveWithinTenSeconds)
     ASSERT_TRUE(link.waitForLine("log Connection to server succeeded.", Clock::now() + 5s, &linkOutput)) << linkOutput;
 
     // The module's side goes dark: no reset, no answer to any probe.
-    ASSERT_TRUE(run(inSim("ip link set " + simVeth_ + " down")));
+    ASSERT_TRUE(test::run(inSim("ip link set " + simVeth_ + " down")));
     const auto gone = Clock::now();
     const bool noticed = link.waitForLine("log Disconnected.", gone + 12s, &linkOutput);
     const auto after = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - gone);

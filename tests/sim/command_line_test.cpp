@@ -49,6 +49,8 @@ TEST(SimCommandLine, EveryFlagReachesItsOption)
     EXPECT_EQ(f.dropSeed, 4294967295u);
     EXPECT_EQ(f.dropWithinReplies, 8);
     EXPECT_EQ(o.module.initial.statusOverride, (Bytes{0x19, 0x32, 0x07, 0x80}));
+    // --address is the name the help gives; --bind stays for older scripts.
+    EXPECT_EQ(parseCommandLine({"--address", "127.0.0.5"}).options.bindAddress, "127.0.0.5");
 }
 
 TEST(SimCommandLine, RefusesBadInput)
@@ -67,7 +69,7 @@ TEST(SimCommandLine, RefusesBadInput)
     EXPECT_EQ(parseCommandLine({"--port", "0", "--version"}).outcome, Outcome::Version);
     // The module's version number is an option of its own, not --version.
     EXPECT_EQ(parseCommandLine({"--version-number", "3"}).outcome, Outcome::Run);
-    for (const char* flag : {"--drop-seed SEED", "--version ", "--help "})
+    for (const char* flag : {"--drop-seed SEED", "--address IP", "--version ", "--help "})
         EXPECT_NE(usageText().find(flag), std::string::npos) << flag;
 }
 

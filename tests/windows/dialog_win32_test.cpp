@@ -16,6 +16,7 @@
 #include "framework/win32/win32_impl.h"
 #include "res/resource.h"
 #include "res/strings.h"
+#include "scan/find_modules_dlg.h"
 
 namespace nolt {
 namespace {
@@ -61,7 +62,23 @@ const KindRow kKinds[] = {
     {K::IpAddress, WC_IPADDRESSW, 0, 0, WS_TABSTOP},
     {K::DropDownList, L"ComboBox", 3, CBS_DROPDOWNLIST, WS_TABSTOP},
     {K::RadioButton, L"Button", BS_TYPEMASK, BS_AUTORADIOBUTTON, 0},
+    {K::ListBox, L"ListBox", LBS_NOTIFY | LBS_SORT, LBS_NOTIFY, WS_VSCROLL | WS_TABSTOP},
+    {K::Progress, PROGRESS_CLASSW, 0, 0, 0},
 };
+
+// The "Find modules" dialog within reach of a test.
+class MainWithFind : public Cnolt_PCClientDlg {
+public:
+    using Cnolt_PCClientDlg::findModules_;
+};
+
+// A key as the keyboard queues it, for whichever loop runs then.
+void postKey(HWND to, UINT vk)
+{
+    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    PostMessageW(to, WM_KEYDOWN, vk, 1 | (scan << 16));
+    PostMessageW(to, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+}
 
 // Message boxes are recorded, and the settings file is one of the test's own.
 class Win32DialogTest : public ::testing::Test {
@@ -165,12 +182,15 @@ TEST_F(Win32DialogTest, TheMainDialogIsTheDialogManagersWindowOfTemplate102)
     EXPECT_FALSE(dlg->IsResizable());
     HMENU menu = GetSystemMenu(w, FALSE);
     const int n = GetMenuItemCount(menu);
-    ASSERT_GE(n, 2);
+    ASSERT_GE(n, 3);
     EXPECT_EQ(GetMenuItemID(menu, n - 1), static_cast<UINT>(res::IDM_ABOUTBOX));
     wchar_t text[64] = {};
     GetMenuStringW(menu, static_cast<UINT>(n - 1), text, 64, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(text), res::kAboutMenuItem);
-    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(n - 2), MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuItemID(menu, n - 2), static_cast<UINT>(res::IDM_FIND_MODULES));
+    GetMenuStringW(menu, static_cast<UINT>(n - 2), text, 64, MF_BYPOSITION);
+    EXPECT_EQ(std::wstring(text), res::kFindModulesMenuItem);
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(n - 3), MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
     EXPECT_EQ(dlg->GetFocusId(), res::IDC_LINK_IP);
 }
 
@@ -203,6 +223,44 @@ TEST_F(Win32DialogTest, EnterAndEscapeLeaveTheMainDialogOpenAndTheAboutItemOpens
     EXPECT_TRUE(fw::user::pumpUntil([&] { return opened == 1 && IsWindowEnabled(DialogAccess::window(*dlg)); }));
     fw::setModalHook({});
     EXPECT_TRUE(dlg->IsWindowVisible());
+}
+
+// The modeless "Find modules" dialog beside the main dialog's modal loop:
+// that loop gives keys to the main dialog's dialog manager only, so Tab and
+// Escape reach the Find dialog's through the framework's message hook.
+TEST_F(Win32DialogTest, TheFindDialogBesideTheModalMainDialogTakesItsKeys)
+{
+    MainWithFind main;
+    HWND find = nullptr;
+    int focusAfterTab = 0;
+    bool kinds = false, hiddenByEscape = false;
+    const auto step = [](int ms, std::function<void()> action) { fw::user::after(ms, std::move(action)); };
+    fw::setModalHook([&](fw::CDialogEx&) {
+        main.SendSysCommand(res::IDM_FIND_MODULES);
+        find = main.findModules_ ? DialogAccess::window(*main.findModules_) : nullptr;
+        if (!find) return main.EndDialog(fw::IDCANCEL);
+        const HWND list = DialogAccess::control(*main.findModules_, res::IDC_FIND_LIST);
+        const HWND bar = DialogAccess::control(*main.findModules_, res::IDC_FIND_PROGRESS);
+        kinds = className(list) == L"ListBox" && (style(list) & LBS_NOTIFY) && className(bar) == PROGRESS_CLASSW;
+        step(50, [&] {
+            postKey(GetFocus(), VK_TAB);  // from the range to the port
+            step(50, [&] {
+                focusAfterTab = main.findModules_->GetFocusId();
+                postKey(GetFocus(), VK_ESCAPE);
+                step(50, [&] {
+                    hiddenByEscape = !IsWindowVisible(find);
+                    main.EndDialog(fw::IDCANCEL);
+                });
+            });
+        });
+    });
+    main.DoModal();
+    fw::setModalHook({});
+    ASSERT_NE(find, nullptr);
+    EXPECT_TRUE(kinds);
+    EXPECT_FALSE(IsWindow(find)) << "the Find dialog's window goes with its owner's";
+    EXPECT_EQ(focusAfterTab, res::IDC_FIND_PORT);
+    EXPECT_TRUE(hiddenByEscape);
 }
 
 TEST_F(Win32DialogTest, IpAddressAndEditControlsTakeWhatTheUserTypes)

@@ -1,11 +1,16 @@
 // Control calls by id. Each one runs on the UI thread (see onUi); an id the
 // dialog does not have is ignored and reads as empty, as on the platform.
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 #include "framework/dialog.h"
 #include "framework/qt/dialog_impl.h"
@@ -37,6 +42,8 @@ std::wstring CDialogEx::GetDlgItemText(int id) const
         if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text().toStdWString();
         if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentText().toStdWString();
         if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().toStdWString();
+        // A list box's and a progress bar's window text is empty on the platform.
+        if (qobject_cast<QListWidget*>(w) || qobject_cast<QProgressBar*>(w)) return {};
         if (w) return w->property("text").toString().toStdWString();
         return {};
     });
@@ -127,6 +134,12 @@ bool CDialogEx::IsDlgButtonChecked(int id) const
 int CDialogEx::GetCurSel(int id) const
 {
     return onUi([&] {
+        // The selected item: the current one may still be another while a
+        // click is being handled.
+        if (auto* l = as<QListWidget>(*d_, id)) {
+            const QList<QListWidgetItem*> selected = l->selectedItems();
+            return selected.isEmpty() ? -1 : l->row(selected.front());
+        }
         auto* c = as<QComboBox>(*d_, id);
         return c ? c->currentIndex() : -1;
     });
@@ -135,32 +148,61 @@ int CDialogEx::GetCurSel(int id) const
 void CDialogEx::SetCurSel(int id, int index)
 {
     onUi([&] {
-        if (auto* c = as<QComboBox>(*d_, id)) c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
+        if (auto* l = as<QListWidget>(*d_, id)) {
+            const QSignalBlocker quiet(l);
+            if (index >= 0 && index < l->count()) {
+                l->setCurrentRow(index);
+            } else {
+                l->setCurrentRow(-1);
+                l->clearSelection();
+            }
+        } else if (auto* c = as<QComboBox>(*d_, id)) {
+            c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
+        }
     });
 }
 
 void CDialogEx::ResetContent(int id)
 {
     onUi([&] {
-        if (auto* c = as<QComboBox>(*d_, id)) c->clear();
+        if (auto* l = as<QListWidget>(*d_, id)) {
+            const QSignalBlocker quiet(l);
+            l->clear();
+        } else if (auto* c = as<QComboBox>(*d_, id)) {
+            c->clear();
+        }
     });
 }
 
 int CDialogEx::AddString(int id, const std::wstring& text)
 {
+    return InsertString(id, -1, text);
+}
+
+int CDialogEx::InsertString(int id, int index, const std::wstring& text)
+{
     return onUi([&] {
+        const QString item = QString::fromStdWString(text);
+        if (auto* l = as<QListWidget>(*d_, id)) {
+            const QSignalBlocker quiet(l);
+            const int at = index < 0 || index > l->count() ? l->count() : index;
+            l->insertItem(at, item);
+            return at;
+        }
         auto* c = as<QComboBox>(*d_, id);
         if (!c) return -1;
         const int keep = c->currentIndex();
-        c->addItem(QString::fromStdWString(text));
-        c->setCurrentIndex(keep);
-        return c->count() - 1;
+        const int at = index < 0 || index > c->count() ? c->count() : index;
+        c->insertItem(at, item);
+        c->setCurrentIndex(keep < 0 || keep < at ? keep : keep + 1);
+        return at;
     });
 }
 
 int CDialogEx::GetCount(int id) const
 {
     return onUi([&] {
+        if (auto* l = as<QListWidget>(*d_, id)) return l->count();
         auto* c = as<QComboBox>(*d_, id);
         return c ? c->count() : 0;
     });
@@ -169,8 +211,37 @@ int CDialogEx::GetCount(int id) const
 std::wstring CDialogEx::GetLBText(int id, int index) const
 {
     return onUi([&] {
+        if (auto* l = as<QListWidget>(*d_, id))
+            return index >= 0 && index < l->count() ? l->item(index)->text().toStdWString() : std::wstring();
         auto* c = as<QComboBox>(*d_, id);
         return c && index >= 0 && index < c->count() ? c->itemText(index).toStdWString() : std::wstring();
+    });
+}
+
+void CDialogEx::SetProgressRange(int id, int lower, int upper)
+{
+    onUi([&] {
+        auto* p = as<QProgressBar>(*d_, id);
+        if (!p) return;
+        // Qt empties a bar whose value leaves the new range; the platform keeps it within.
+        const int keep = p->value();
+        p->setRange(lower, std::max(lower, upper));
+        p->setValue(std::clamp(keep, p->minimum(), p->maximum()));
+    });
+}
+
+void CDialogEx::SetProgressPos(int id, int pos)
+{
+    onUi([&] {
+        if (auto* p = as<QProgressBar>(*d_, id)) p->setValue(std::clamp(pos, p->minimum(), p->maximum()));
+    });
+}
+
+int CDialogEx::GetProgressPos(int id) const
+{
+    return onUi([&] {
+        auto* p = as<QProgressBar>(*d_, id);
+        return p ? p->value() : 0;
     });
 }
 

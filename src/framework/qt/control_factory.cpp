@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QProxyStyle>
 #include <QRegularExpressionValidator>
@@ -83,6 +85,23 @@ QWidget* makeRadio(const ControlTemplate& t, QWidget* parent)
     return r;
 }
 
+QWidget* makeList(QWidget* parent)
+{
+    auto* l = new QListWidget(parent);
+    l->setSelectionMode(QAbstractItemView::SingleSelection);
+    return l;
+}
+
+// The platform's progress bar shows no text of its own.
+QWidget* makeProgress(QWidget* parent)
+{
+    auto* p = new QProgressBar(parent);
+    p->setRange(0, 100);
+    p->setValue(0);
+    p->setTextVisible(false);
+    return p;
+}
+
 QWidget* makeWidget(const ControlTemplate& t, QWidget* parent)
 {
     switch (t.kind) {
@@ -105,13 +124,16 @@ QWidget* makeWidget(const ControlTemplate& t, QWidget* parent)
     case ControlKind::IpAddress: return new IpAddressEdit(parent);
     case ControlKind::DropDownList: return makeCombo(t, parent);
     case ControlKind::RadioButton: return makeRadio(t, parent);
+    case ControlKind::ListBox: return makeList(parent);
+    case ControlKind::Progress: return makeProgress(parent);
     }
     return new QWidget(parent);
 }
 
 bool isTabStop(ControlKind k)
 {
-    return k != ControlKind::GroupBox && k != ControlKind::StaticLeft && k != ControlKind::StaticCenter;
+    return k != ControlKind::GroupBox && k != ControlKind::StaticLeft && k != ControlKind::StaticCenter &&
+           k != ControlKind::Progress;
 }
 
 void place(CDialogEx::Impl& d, QWidget* w, const ControlTemplate& t)
@@ -123,15 +145,20 @@ void place(CDialogEx::Impl& d, QWidget* w, const ControlTemplate& t)
     w->setGeometry(r);
 }
 
-// Buttons report clicks; drop-down lists report a selection the user made
-// (a selection set by the program reports nothing).
+// Buttons report clicks; drop-down lists and list boxes report a selection
+// the user made (a selection set by the program reports nothing: the
+// control calls block the list box's signals), list boxes double-clicks.
 void connectNotifications(QWidget* w, int id, const std::function<void(int, Notify)>& notify)
 {
     if (id == IDC_STATIC) return;
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         QObject::connect(b, &QAbstractButton::clicked, b, [notify, id] { notify(id, Notify::Click); });
-    else if (auto* c = qobject_cast<QComboBox*>(w))
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
         QObject::connect(c, &QComboBox::activated, c, [notify, id] { notify(id, Notify::SelChange); });
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+        QObject::connect(l, &QListWidget::itemSelectionChanged, l, [notify, id] { notify(id, Notify::SelChange); });
+        QObject::connect(l, &QListWidget::itemDoubleClicked, l, [notify, id] { notify(id, Notify::DblClick); });
+    }
 }
 
 }  // namespace

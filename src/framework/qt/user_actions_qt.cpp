@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <optional>
 
 #include "framework/qt/dialog_impl.h"
 #include "framework/qt/ip_address_edit.h"
@@ -60,6 +62,15 @@ QMessageBox* openBox()
     return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
 }
 
+// The middle of a list box's item, in its viewport, scrolled into view;
+// nullopt when there is no such item.
+std::optional<QPoint> itemPoint(QListWidget* l, int index)
+{
+    if (!l || index < 0 || index >= l->count()) return std::nullopt;
+    l->scrollToItem(l->item(index));
+    return l->visualItemRect(l->item(index)).center();
+}
+
 }  // namespace
 
 void setUpGui()
@@ -93,11 +104,27 @@ bool click(CDialogEx& dlg, int id)
 
 bool choose(CDialogEx& dlg, int id, int index)
 {
+    if (auto* l = qobject_cast<QListWidget*>(usable(dlg, id))) {
+        const auto at = itemPoint(l, index);
+        if (!at) return false;
+        QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, *at);
+        return true;
+    }
     auto* c = qobject_cast<QComboBox*>(usable(dlg, id));
     if (!c || index < 0 || index >= c->count()) return false;
     c->setFocus(Qt::MouseFocusReason);
     c->setCurrentIndex(index);
     emit c->activated(index);
+    return true;
+}
+
+bool doubleClick(CDialogEx& dlg, int id, int index)
+{
+    auto* l = qobject_cast<QListWidget*>(usable(dlg, id));
+    const auto at = itemPoint(l, index);
+    if (!at) return false;
+    QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, *at);
+    QTest::mouseDClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, *at);
     return true;
 }
 

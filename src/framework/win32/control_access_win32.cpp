@@ -50,6 +50,34 @@ void setIpText(HWND hwnd, const std::wstring& text)
         SendMessageW(hwnd, IPM_CLEARADDRESS, 0, 0);
 }
 
+// The messages of the two kinds of list: a drop-down list's and a list box's.
+struct ListMessages {
+    UINT getCurSel, setCurSel, reset, add, insert, count, textLength, text;
+};
+constexpr ListMessages kComboMessages{CB_GETCURSEL, CB_SETCURSEL, CB_RESETCONTENT, CB_ADDSTRING,
+                                      CB_INSERTSTRING, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT};
+constexpr ListMessages kListBoxMessages{LB_GETCURSEL, LB_SETCURSEL, LB_RESETCONTENT, LB_ADDSTRING,
+                                        LB_INSERTSTRING, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT};
+
+struct ListControl {
+    HWND hwnd = nullptr;  // null when the id is no list
+    ListMessages m = kComboMessages;
+};
+
+ListControl listControl(const CDialogEx::Impl& d, int id)
+{
+    const Control* c = d.find(id);
+    if (c && c->kind == ControlKind::ListBox) return {c->hwnd, kListBoxMessages};
+    if (c && c->kind == ControlKind::DropDownList) return {c->hwnd, kComboMessages};
+    return {};
+}
+
+HWND progressBar(const CDialogEx::Impl& d, int id)
+{
+    const Control* c = d.find(id);
+    return c && c->kind == ControlKind::Progress ? c->hwnd : nullptr;
+}
+
 LRESULT CALLBACK logEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR)
 {
     const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
@@ -215,52 +243,86 @@ bool CDialogEx::IsDlgButtonChecked(int id) const
 int CDialogEx::GetCurSel(int id) const
 {
     return onUi([&] {
-        HWND h = d_->control(id);
-        return h ? static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0)) : -1;
+        const ListControl l = listControl(*d_, id);
+        return l.hwnd ? static_cast<int>(SendMessageW(l.hwnd, l.m.getCurSel, 0, 0)) : -1;
     });
 }
 
 void CDialogEx::SetCurSel(int id, int index)
 {
     onUi([&] {
-        if (HWND h = d_->control(id)) SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        const ListControl l = listControl(*d_, id);
+        if (l.hwnd) SendMessageW(l.hwnd, l.m.setCurSel, static_cast<WPARAM>(index), 0);
     });
 }
 
 void CDialogEx::ResetContent(int id)
 {
     onUi([&] {
-        if (HWND h = d_->control(id)) SendMessageW(h, CB_RESETCONTENT, 0, 0);
+        const ListControl l = listControl(*d_, id);
+        if (l.hwnd) SendMessageW(l.hwnd, l.m.reset, 0, 0);
     });
 }
 
 int CDialogEx::AddString(int id, const std::wstring& text)
 {
     return onUi([&] {
-        HWND h = d_->control(id);
-        return h ? static_cast<int>(SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))) : -1;
+        const ListControl l = listControl(*d_, id);
+        return l.hwnd ? static_cast<int>(SendMessageW(l.hwnd, l.m.add, 0, reinterpret_cast<LPARAM>(text.c_str()))) : -1;
+    });
+}
+
+int CDialogEx::InsertString(int id, int index, const std::wstring& text)
+{
+    return onUi([&] {
+        const ListControl l = listControl(*d_, id);
+        if (!l.hwnd) return -1;
+        return static_cast<int>(
+            SendMessageW(l.hwnd, l.m.insert, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str())));
     });
 }
 
 int CDialogEx::GetCount(int id) const
 {
     return onUi([&] {
-        HWND h = d_->control(id);
-        return h ? static_cast<int>(SendMessageW(h, CB_GETCOUNT, 0, 0)) : 0;
+        const ListControl l = listControl(*d_, id);
+        return l.hwnd ? static_cast<int>(SendMessageW(l.hwnd, l.m.count, 0, 0)) : 0;
     });
 }
 
 std::wstring CDialogEx::GetLBText(int id, int index) const
 {
     return onUi([&]() -> std::wstring {
-        HWND h = d_->control(id);
-        if (!h) return {};
-        const LRESULT n = SendMessageW(h, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-        if (n == CB_ERR) return {};
+        const ListControl l = listControl(*d_, id);
+        if (!l.hwnd) return {};
+        const LRESULT n = SendMessageW(l.hwnd, l.m.textLength, static_cast<WPARAM>(index), 0);
+        if (n < 0) return {};  // CB_ERR, LB_ERR
         std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-        const LRESULT got = SendMessageW(h, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
-        s.resize(got == CB_ERR ? 0 : static_cast<std::size_t>(got));
+        const LRESULT got = SendMessageW(l.hwnd, l.m.text, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+        s.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
         return s;
+    });
+}
+
+void CDialogEx::SetProgressRange(int id, int lower, int upper)
+{
+    onUi([&] {
+        if (HWND h = progressBar(*d_, id)) SendMessageW(h, PBM_SETRANGE32, static_cast<WPARAM>(lower), std::max(lower, upper));
+    });
+}
+
+void CDialogEx::SetProgressPos(int id, int pos)
+{
+    onUi([&] {
+        if (HWND h = progressBar(*d_, id)) SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
+    });
+}
+
+int CDialogEx::GetProgressPos(int id) const
+{
+    return onUi([&] {
+        HWND h = progressBar(*d_, id);
+        return h ? static_cast<int>(SendMessageW(h, PBM_GETPOS, 0, 0)) : 0;
     });
 }
 

@@ -12,6 +12,7 @@ namespace {
 constexpr WORD kButtonClass = 0x0080;
 constexpr WORD kEditClass = 0x0081;
 constexpr WORD kStaticClass = 0x0082;
+constexpr WORD kListBoxClass = 0x0083;
 constexpr WORD kComboBoxClass = 0x0085;
 
 class TemplateWriter {
@@ -93,6 +94,8 @@ DWORD controlStyle(const ControlTemplate& t, bool firstOfRadioGroup)
     case ControlKind::RadioButton:
         // Tab reaches a radio group once, at its checked button.
         return s | BS_AUTORADIOBUTTON | (firstOfRadioGroup ? WS_TABSTOP : 0);
+    case ControlKind::ListBox: return s | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+    case ControlKind::Progress: return s | WS_BORDER;
     }
     return s;
 }
@@ -145,8 +148,12 @@ std::vector<WORD> buildDialogTemplate(const DialogTemplate& tpl, bool hasOwner, 
         case ControlKind::LogEdit: w.ordinal(kEditClass); break;
         case ControlKind::DropDownList: w.ordinal(kComboBoxClass); break;
         case ControlKind::IpAddress: w.text(WC_IPADDRESSW); break;
+        case ControlKind::ListBox: w.ordinal(kListBoxClass); break;
+        case ControlKind::Progress: w.text(PROGRESS_CLASSW); break;
         }
-        w.text(t.kind == ControlKind::IpAddress ? std::wstring_view() : t.text);
+        const bool textless = t.kind == ControlKind::IpAddress || t.kind == ControlKind::ListBox ||
+                              t.kind == ControlKind::Progress;
+        w.text(textless ? std::wstring_view() : t.text);
         w.word(0);  // no creation data
     }
     return w.take();

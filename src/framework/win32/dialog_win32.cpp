@@ -71,6 +71,11 @@ void command(CDialogEx& dlg, int id, int code, HWND from)
         if (code == CBN_SELCHANGE) DialogEvents::notify(dlg, id, Notify::SelChange);
         if (code == CBN_SETFOCUS) DialogEvents::notify(dlg, id, Notify::SetFocus);
         break;
+    case ControlKind::ListBox:
+        if (code == LBN_SELCHANGE) DialogEvents::notify(dlg, id, Notify::SelChange);
+        if (code == LBN_DBLCLK) DialogEvents::notify(dlg, id, Notify::DblClick);
+        if (code == LBN_SETFOCUS) DialogEvents::notify(dlg, id, Notify::SetFocus);
+        break;
     case ControlKind::Edit:
     case ControlKind::DigitsEdit:
     case ControlKind::ReadOnlyEdit:

@@ -99,6 +99,26 @@ void serve(bool leaveInput)
     }
 }
 
+// A modal loop gives keys only to its own dialog's dialog manager; the
+// dialog manager lets a hook see every message first, which hands those for
+// a modeless dialog beside it (Tab, Enter, Escape) to that dialog's.
+LRESULT CALLBACK modelessDialogKeys(int code, WPARAM wp, LPARAM lp)
+{
+    static bool inside = false;  // IsDialogMessageW calls the hook again
+    if (code == MSGF_DIALOGBOX && !inside) {
+        auto* msg = reinterpret_cast<MSG*>(lp);
+        const HWND root = msg->hwnd ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
+        const CDialogEx* dlg = root ? dialogOf(root) : nullptr;
+        if (dlg && !DialogAccess::impl(*dlg).modal) {
+            inside = true;
+            const bool taken = IsDialogMessageW(root, msg);
+            inside = false;
+            if (taken) return TRUE;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 }  // namespace
 
 void serveMessages()
@@ -109,7 +129,7 @@ void serveMessages()
 void setUpUiThread()
 {
     if (g_uiThread != 0) return;
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_INTERNET_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_INTERNET_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
@@ -119,6 +139,7 @@ void setUpUiThread()
     wc.lpszClassName = L"nolt.fw.calls";
     RegisterClassExW(&wc);
     g_callWindow = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    SetWindowsHookExW(WH_MSGFILTER, &modelessDialogKeys, nullptr, GetCurrentThreadId());
     g_uiThread = GetCurrentThreadId();
 }
 

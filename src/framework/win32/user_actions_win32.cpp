@@ -83,6 +83,22 @@ void CALLBACK timerFired(HWND, UINT, UINT_PTR id, DWORD)
     action();
 }
 
+// The middle of a list box's item, scrolled into view, in the list's
+// client coordinates; false when there is no such item.
+bool itemPoint(HWND list, int index, LPARAM& at)
+{
+    if (index < 0 || index >= static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0))) return false;
+    RECT client, item;
+    GetClientRect(list, &client);
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    if (item.top < client.top || item.bottom > client.bottom) {
+        SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+    at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    return true;
+}
+
 }  // namespace
 
 void setUpGui()
@@ -119,6 +135,16 @@ bool click(CDialogEx& dlg, int id)
 
 bool choose(CDialogEx& dlg, int id, int index)
 {
+    if (kindOf(dlg, id) == ControlKind::ListBox) {
+        HWND list = usable(dlg, id);
+        LPARAM at = 0;
+        if (!list || !itemPoint(list, index, at)) return false;
+        // A click on the item: the list selects it and tells the dialog.
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(list, WM_LBUTTONUP, 0, at);
+        serveMessages();
+        return true;
+    }
     HWND c = usable(dlg, id);
     if (!c || kindOf(dlg, id) != ControlKind::DropDownList) return false;
     if (index < 0 || index >= static_cast<int>(SendMessageW(c, CB_GETCOUNT, 0, 0))) return false;
@@ -127,6 +153,20 @@ bool choose(CDialogEx& dlg, int id, int index)
     SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
     pump(0);
+    return true;
+}
+
+bool doubleClick(CDialogEx& dlg, int id, int index)
+{
+    HWND list = kindOf(dlg, id) == ControlKind::ListBox ? usable(dlg, id) : nullptr;
+    LPARAM at = 0;
+    if (!list || !itemPoint(list, index, at)) return false;
+    // The mouse's messages of a double-click, as the system queues them.
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    serveMessages();
     return true;
 }
 

@@ -1,0 +1,338 @@
+// The search for modules: the range parser on its own (a table of texts and
+// what they give), and nolt-cli scan and the scanner against modules planted
+// at 127.0.0.5, 127.0.0.9, 127.0.0.77 (silent) and 127.0.0.200 (a plain TCP
+// listener). Every search here covers 127.0.0.0/8 only (PlantedModules).
+#include "cli/cli_run.h"
+#include "cli/json.h"
+#include "scan/background_scan.h"
+#include "scan/scanner.h"
+#include "support/planted_modules.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace nolt {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using test::PlantedModules;
+
+constexpr std::uint32_t ip(unsigned a, unsigned b, unsigned c, unsigned d) { return a << 24 | b << 16 | c << 8 | d; }
+
+// ---- the range, as text ----------------------------------------------------
+
+struct RangeCase {
+    const char* text;
+    std::uint32_t first = 0, last = 0;  // when it is a range
+    const char* error = nullptr;        // a part of the message when it is not
+};
+
+TEST(ScanRange, TextsGiveTheirRangeOrSayWhatIsWrong)
+{
+    const RangeCase cases[] = {
+        {"192.168.2.0/24", ip(192, 168, 2, 0), ip(192, 168, 2, 255)},
+        {" 192.168.2.119/24\t", ip(192, 168, 2, 0), ip(192, 168, 2, 255)},  // the host bits go
+        {"192.168.2.10-192.168.2.60", ip(192, 168, 2, 10), ip(192, 168, 2, 60)},
+        {"192.168.2.10 - 60", ip(192, 168, 2, 10), ip(192, 168, 2, 60)},
+        {"10.1.2.3", ip(10, 1, 2, 3), ip(10, 1, 2, 3)},
+        {"10.0.0.0/32", ip(10, 0, 0, 0), ip(10, 0, 0, 0)},
+        {"172.16.0.0/22", ip(172, 16, 0, 0), ip(172, 16, 3, 255)},
+        {"169.254.7.0/24", ip(169, 254, 7, 0), ip(169, 254, 7, 255)},
+        {"127.0.0.0/22", ip(127, 0, 0, 0), ip(127, 0, 3, 255)},
+        {"127.0.0.1-127.0.4.0", ip(127, 0, 0, 1), ip(127, 0, 4, 0)},  // 1,024 exactly
+        {"192.168.002.010", ip(192, 168, 2, 10), ip(192, 168, 2, 10)},  // decimal, never octal
+        {"", 0, 0, "no range given"},
+        {"  \t", 0, 0, "no range given"},
+        {"192.168.2", 0, 0, "\"192.168.2\" is not an address of four numbers 0 to 255"},
+        {"192.168.2.256/24", 0, 0, "\"192.168.2.256\" is not an address"},
+        {"192.168.2.1.5", 0, 0, "is not an address"},
+        {"192.168..1", 0, 0, "is not an address"},
+        {"+192.168.2.1", 0, 0, "is not an address"},
+        {"192.168.2.0/33", 0, 0, "\"33\" after \"/\" is not a prefix length 0 to 32"},
+        {"192.168.2.0/", 0, 0, "\"\" after \"/\" is not a prefix length"},
+        {"192.168.2.60-10", 0, 0, "the range ends (192.168.2.10) before it starts (192.168.2.60)"},
+        {"192.168.2.1-x", 0, 0, "\"x\" is not an address"},
+        {"192.168.2.1-256", 0, 0, "\"256\" is not an address"},
+        {"host.example", 0, 0, "is not an address"},
+        {"192.168.0.0/21", 0, 0, "holds 2048 addresses; at most 1024 are searched at once"},
+        {"127.0.0.0-127.0.4.0", 0, 0, "holds 1025 addresses"},
+        {"127.0.0.1/8", 0, 0, "holds 16777216 addresses"},
+        {"8.8.8.0/24", 0, 0, "holds 8.8.8.0, which is no address of a local network; only private"},
+        {"0.0.0.0/0", 0, 0, "holds 0.0.0.0, which is no address of a local network"},
+        {"224.0.0.0/24", 0, 0, "holds 224.0.0.0"},
+        {"172.15.255.250-172.16.0.5", 0, 0, "holds 172.15.255.250"},
+        {"172.31.255.250-172.32.0.5", 0, 0, "holds 172.32.0.0"},
+        {"192.167.255.255-192.168.0.3", 0, 0, "holds 192.167.255.255"},
+        {"126.255.255.0-127.0.0.255", 0, 0, "holds 126.255.255.0"},
+        {"1234567890123456789012345678901234567890123456789/24", 0, 0,
+         "\"1234567890123456789012345678901234567890...\" is not an address"},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.text + "\"");
+        const auto parsed = parseScanRange(c.text);
+        if (c.error) {
+            ASSERT_TRUE(std::holds_alternative<ScanRangeError>(parsed));
+            EXPECT_NE(std::get<ScanRangeError>(parsed).message.find(c.error), std::string::npos)
+                << std::get<ScanRangeError>(parsed).message;
+        } else {
+            ASSERT_TRUE(std::holds_alternative<ScanRange>(parsed)) << std::get<ScanRangeError>(parsed).message;
+            EXPECT_EQ(std::get<ScanRange>(parsed), (ScanRange{c.first, c.last}));
+        }
+    }
+}
+
+TEST(ScanRange, TheSlash24AroundAnAddressAndDottedText)
+{
+    EXPECT_EQ(surroundingSlash24("192.168.2.119"), "192.168.2.0/24");
+    EXPECT_EQ(surroundingSlash24(" 127.0.0.42 "), "127.0.0.0/24");
+    EXPECT_EQ(surroundingSlash24("192.168.2"), "");
+    EXPECT_EQ(dottedText(ip(10, 200, 0, 255)), "10.200.0.255");
+    EXPECT_EQ((ScanRange{ip(127, 0, 0, 0), ip(127, 0, 3, 255)}).size(), 1024u);
+}
+
+// ---- nolt-cli scan against the planted modules -----------------------------
+
+using test::CliRun;
+using test::linesOf;
+
+CliRun scan(const std::vector<std::string>& args)
+{
+    return test::runCli(args);
+}
+
+void expectLines(const std::string& text, const std::vector<std::string>& patterns)
+{
+    const auto lines = linesOf(text);
+    ASSERT_EQ(lines.size(), patterns.size()) << text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(std::regex_match(lines[i], std::regex(patterns[i]))) << lines[i] << "\n  !~ " << patterns[i];
+}
+
+TEST(CliScan, FindsExactlyThePlantedModulesWithTheirVersionsInAddressOrder)
+{
+    PlantedModules planted;
+    const std::string port = std::to_string(planted.port);
+    // A time-out of 1 s: a loaded machine (a sanitizer build) may take a
+    // few hundred milliseconds for a module's answer.
+    const CliRun run = scan({"scan", "127.0.0.0/24", "--port", port, "--timeout", "1"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const std::string ms = R"( +(\d+ ms|[\d.]+ s))";
+    expectLines(run.out, {"127\\.0\\.0\\.5:" + port + " +version 7" + ms,
+                          "127\\.0\\.0\\.9:" + port + " +version 1234" + ms,
+                          "127\\.0\\.0\\.77:" + port + " +no module answer" + ms,
+                          "127\\.0\\.0\\.200:" + port + " +no module answer" + ms,
+                          "2 modules found; 2 addresses with the port open but no module answer; "
+                          "256 addresses searched in [\\d.]+ s"});
+    // Each silent address costs its own time-out, at the same time as the others.
+    EXPECT_LT(run.seconds, 2.0) << "the whole range took more than two time-outs";
+    EXPECT_GE(run.seconds, 0.95);
+    // One connection each, with the version query.
+    EXPECT_EQ(planted.modules->blocksReceived(PlantedModules::kModuleIndex), 1);
+    EXPECT_EQ(planted.modules->blocksReceived(PlantedModules::kOtherIndex), 1);
+}
+
+TEST(CliScan, JsonAndListFormsAndTheExitStatusWithoutModules)
+{
+    PlantedModules planted;
+    const std::string port = std::to_string(planted.port);
+
+    const CliRun json = scan({"--json", "--timeout", "1", "scan", "127.0.0.1-127.0.0.255", "--port", port});
+    EXPECT_EQ(json.status, 0);
+    const auto lines = linesOf(json.out);
+    ASSERT_EQ(lines.size(), 4u) << json.out;
+    const char* hosts[] = {"127.0.0.5", "127.0.0.9", "127.0.0.77", "127.0.0.200"};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto j = test::JsonReader::parse(lines[i]);
+        ASSERT_TRUE(j) << lines[i];
+        EXPECT_EQ((*j)["host"].string, hosts[i]);
+        EXPECT_EQ((*j)["port"].number, planted.port);
+        EXPECT_EQ((*j)["outcome"].string, i < 2 ? "module" : "no module answer");
+        if (i < 2) {
+            EXPECT_EQ((*j)["version"].string, i == 0 ? "7" : "1234");
+        }
+        if (i == 2) {
+            EXPECT_GE((*j)["ms"].number, 990);  // the silent module had the whole time-out
+        }
+    }
+
+    const CliRun list = scan({"scan", "127.0.0.0-12", "--list", "--port=" + port, "--jobs", "1", "--timeout", "2"});
+    EXPECT_EQ(list.status, 0);
+    expectLines(list.out, {"127\\.0\\.0\\.5:" + port, "127\\.0\\.0\\.9:" + port,
+                           "# 2 modules found; 0 addresses with the port open but no module answer; "
+                           "13 addresses searched in \\d+ ms"});
+
+    const CliRun none = scan({"scan", "127.0.1.0/24", "--port", port});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(none.out.starts_with("0 modules found; 0 addresses with the port open")) << none.out;
+}
+
+// Refused input: exit 2, a message, and not one connection made.
+TEST(CliScan, BadRangesAndOptionsAreRefusedBeforeAnythingIsSent)
+{
+    PlantedModules planted;
+    const std::string port = std::to_string(planted.port);
+    struct Case {
+        std::vector<std::string> args;
+        std::string firstLine;
+    };
+    const Case cases[] = {
+        {{"scan", "8.8.8.0/24"}, "nolt-cli scan: \"8.8.8.0/24\" holds 8.8.8.0, which is no address of a local network; "
+                                 "only private (10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16), link-local "
+                                 "(169.254.0.0/16) and loopback (127.0.0.0/8) addresses are searched"},
+        {{"scan", "126.255.255.0-127.0.0.255", "--port", port}, "nolt-cli scan: \"126.255.255.0-127.0.0.255\" holds "
+                                                                "126.255.255.0, which is no address of a local "
+                                                                "network; only private (10.0.0.0/8, 172.16.0.0/12, "
+                                                                "192.168.0.0/16), link-local (169.254.0.0/16) and "
+                                                                "loopback (127.0.0.0/8) addresses are searched"},
+        {{"scan", "127.0.0.0/21", "--port", port},
+         "nolt-cli scan: \"127.0.0.0/21\" holds 2048 addresses; at most 1024 are searched at once"},
+        {{"scan", "127.0.0.five", "--port", port},
+         "nolt-cli scan: \"127.0.0.five\" is not an address of four numbers 0 to 255; write it as 192.168.2.0/24, "
+         "192.168.2.10-192.168.2.60 or 192.168.2.10-60"},
+        // The loopback limit of the tests themselves.
+        {{"scan", "10.0.0.0/24", "--port", port},
+         "nolt-cli scan: this process may search 127.0.0.0/8 only (it is limited to the machine's own addresses)"},
+        {{"scan"}, "nolt-cli scan: needs a RANGE, such as 192.168.2.0/24"},
+        {{"scan", "127.0.0.0/24", "127.0.1.0/24"}, "nolt-cli scan: unexpected \"127.0.1.0/24\" after the range"},
+        {{"scan", "127.0.0.0/24", "--port", "65535"}, "nolt-cli scan: --port takes a number from 1 to 65534"},
+        {{"scan", "127.0.0.0/24", "--port", "0"}, "nolt-cli scan: --port takes a number from 1 to 65534"},
+        {{"scan", "127.0.0.0/24", "--timeout", "0"}, "nolt-cli scan: --timeout takes seconds from 0.001 to 60 (e.g. 0.5)"},
+        {{"scan", "127.0.0.0/24", "--jobs", "1.5"}, "nolt-cli scan: --jobs takes a number from 1 to 1024"},
+        {{"scan", "127.0.0.0/24", "--jobs", "2000"}, "nolt-cli scan: --jobs takes a number from 1 to 1024"},
+        {{"scan", "127.0.0.0/24", "--json", "--list"}, "nolt-cli scan: give --json or --list, not both"},
+        {{"scan", "127.0.0.0/24", "--fast"}, "nolt-cli scan: unknown option --fast"},
+        {{"scan", "127.0.0.0/24", "--timeout"}, "nolt-cli scan: --timeout needs a value"},
+        {{"--host", "127.0.0.5", "scan", "127.0.0.0/24"},
+         "nolt-cli scan: --host does not apply: the range names the addresses"},
+        {{"--trace", "scan", "127.0.0.0/24"}, "nolt-cli scan: --trace does not apply to a scan"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = scan(c.args);
+        EXPECT_EQ(run.status, 2) << c.firstLine;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(linesOf(run.err).at(0), c.firstLine);
+        EXPECT_LT(run.seconds, 0.2) << c.firstLine;
+    }
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(planted.connectionsAccepted(), 0);
+    // And help is no search either.
+    const CliRun help = scan({"scan", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: nolt-cli scan RANGE")) << help.out;
+    EXPECT_NE(scan({"--help"}).out.find("\n  scan RANGE "), std::string::npos);
+}
+
+// ---- the scanner itself ----------------------------------------------------
+
+ScanRange slash24()
+{
+    return std::get<ScanRange>(parseScanRange("127.0.0.0/24"));
+}
+
+TEST(Scanner, EveryAddressGetsItsVerdictAndReportsComeAsAddressesFinish)
+{
+    PlantedModules planted;
+    ScanSettings settings;
+    settings.port = planted.port;
+    settings.timeout = 1500ms;
+    settings.jobs = 64;  // four rounds of the /24
+    Scanner scanner(slash24(), settings);
+    std::size_t reported = 0, calls = 0;
+    const ScanOutcome outcome = scanner.run([&](std::span<const ScanResult> batch) {
+        reported += batch.size();
+        ++calls;
+    });
+    EXPECT_FALSE(outcome.stopped);
+    EXPECT_EQ(reported, 256u);
+    EXPECT_GT(calls, 1u);
+    ASSERT_EQ(outcome.results.size(), 256u);
+    for (std::size_t i = 0; i < 256; ++i) {
+        const ScanResult& r = outcome.results[i];
+        ASSERT_EQ(r.address, ip(127, 0, 0, static_cast<unsigned>(i)));
+        const ScanVerdict expected = i == 5 || i == 9 ? ScanVerdict::Module
+                                     : i == 77 || i == 200 ? ScanVerdict::NoModuleAnswer
+                                                           : ScanVerdict::Nothing;
+        EXPECT_EQ(r.verdict, expected) << dottedText(r.address);
+        EXPECT_EQ(r.version, i == 5 ? L"7" : i == 9 ? L"1234" : L"") << dottedText(r.address);
+        if (expected == ScanVerdict::NoModuleAnswer) {
+            EXPECT_GE(r.seconds, 1.49);
+        }
+    }
+}
+
+TEST(Scanner, StopEndsASearchAtOnceFromAnotherThread)
+{
+    PlantedModules planted;
+    ScanSettings settings;
+    settings.port = planted.port;
+    settings.timeout = 20s;  // the silent two would hold the search this long
+    Scanner scanner(slash24(), settings);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(300ms);
+        scanner.stop();
+    });
+    const auto start = Clock::now();
+    const ScanOutcome outcome = scanner.run();
+    const double took = std::chrono::duration<double>(Clock::now() - start).count();
+    stopper.join();
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_LT(took, 2.0);
+    EXPECT_EQ(outcome.results.size(), 254u) << "all but the two silent addresses had finished";
+
+    Scanner early(slash24(), settings);
+    early.stop();
+    EXPECT_TRUE(early.run().results.empty());
+}
+
+TEST(BackgroundScan, ReportsThenFinishesOnceAndStopsWithThePumpRunning)
+{
+    PlantedModules planted;
+    ScanSettings settings;
+    settings.port = planted.port;
+    settings.timeout = 300ms;
+    BackgroundScan scan;
+    std::atomic<std::size_t> reported{0};
+    std::atomic<int> finished{0};
+    std::atomic<bool> stoppedFlag{true};
+    ASSERT_TRUE(scan.start(
+        slash24(), settings, [&](std::span<const ScanResult> batch) { reported += batch.size(); },
+        [&](const ScanOutcome& o) {
+            stoppedFlag = o.stopped;
+            ++finished;
+        }));
+    EXPECT_FALSE(scan.start(slash24(), settings, {}, {})) << "a second search while one runs";
+    for (const auto until = Clock::now() + 10s; scan.running() && Clock::now() < until;)
+        std::this_thread::sleep_for(10ms);
+    scan.stop([] {});
+    EXPECT_EQ(finished.load(), 1);
+    EXPECT_FALSE(stoppedFlag.load());
+    EXPECT_EQ(reported.load(), 256u);
+
+    // Stopped while the silent ones still wait: finished says so, and the
+    // pump ran while stop() waited.
+    settings.timeout = 20s;
+    ASSERT_TRUE(scan.start(slash24(), settings, {}, [&](const ScanOutcome& o) {
+        std::this_thread::sleep_for(50ms);  // a window call that takes a while
+        stoppedFlag = o.stopped;
+        ++finished;
+    }));
+    std::this_thread::sleep_for(200ms);
+    int pumped = 0;
+    const auto start = Clock::now();
+    scan.stop([&] { ++pumped; });
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 2.0);
+    EXPECT_FALSE(scan.running());
+    EXPECT_EQ(finished.load(), 2);
+    EXPECT_TRUE(stoppedFlag.load());
+    EXPECT_GT(pumped, 0);
+}
+
+}  // namespace
+}  // namespace nolt
