@@ -35,11 +35,12 @@ std::vector<std::string> readProfileValues(std::string_view fileBytes, std::stri
 std::optional<std::string> writeProfileValues(std::string_view fileBytes, std::string_view section,
                                               std::span<const ProfileEntry> entries) {
   if (!storable(section, entries)) return std::nullopt;
-  const DecodedProfile profile = decodeProfile(fileBytes);
+  DecodedProfile profile = decodeProfile(fileBytes);
   std::string text = profile.text;
   for (const ProfileEntry& entry : entries) text = profileTextWrite(text, section, entry.key, entry.value);
   if (text == profile.text) return std::string(fileBytes);
-  return encodeProfile(text, profile.encoding);
+  profile.text = std::move(text);
+  return encodeProfile(profile);
 }
 
 ProfileFile::ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
