@@ -292,6 +292,50 @@ TEST(CliCommands, BadInputIsRefusedWithTheDialogsTextAndNothingIsSent)
     EXPECT_EQ(module.server.connectionsAccepted(), 0);
 }
 
+// ---- the hosts file ---------------------------------------------------------
+
+// Each module is a line of the file as written, read as a person reads it;
+// a line that is no module ends the reading with its number.
+TEST(CliHostsFile, ListsTheModulesWrittenThereAndNoOther)
+{
+    struct Case {
+        std::string file;
+        std::string defaultPort;
+        std::vector<std::string> modules;  // label, then the address the socket gets
+        std::string error = {};
+    };
+    const std::string badLine = ": Please enter the correct IP address or port";
+    const std::vector<Case> cases{
+        {"# bench\n127.0.0.1\n\n  127.0.0.2:2001  # second\r\n", "2000",
+         {"127.0.0.1:2000 127.0.0.1", "127.0.0.2:2001 127.0.0.2"}},
+        {"192.168.001.010:02100", "2000", {"192.168.001.010:2100 192.168.1.10"}},  // decimal, not octal
+        {"127.0.0.1 north\n", "2000", {}, "hosts.txt:1" + badLine},
+        {"127.0.0.1\n127.1\n", "2000", {}, "hosts.txt:2" + badLine},
+        {"127.0.0.1\n000.0.0.0\n", "2000", {}, "hosts.txt:2" + badLine},
+        {"127.0.0.1:65535\n", "2000", {}, "hosts.txt:1" + badLine},
+        {"\t5\t2\xE9", "\n55555", {}, "hosts.txt:1" + badLine},  // found by fuzz_hosts_file
+        {"# nothing here\n\n", "2000", {}, "nolt-cli: the hosts file hosts.txt names no module\nTry 'nolt-cli --help'."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::istringstream in(c.file);
+        const auto read = cli::readHostsList(in, "hosts.txt", c.defaultPort);
+        if (!c.error.empty()) {
+            ASSERT_TRUE(std::holds_alternative<std::string>(read));
+            EXPECT_EQ(std::get<std::string>(read), c.error);
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<std::vector<cli::Target>>(read)) << std::get<std::string>(read);
+        std::vector<std::string> modules;
+        for (const cli::Target& t : std::get<std::vector<cli::Target>>(read)) {
+            const auto* a = reinterpret_cast<const std::uint8_t*>(&t.address);
+            modules.push_back(t.label() + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) + "." +
+                              std::to_string(a[2]) + "." + std::to_string(a[3]));
+        }
+        EXPECT_EQ(modules, c.modules);
+    }
+}
+
 // ---- a module that never answers ------------------------------------------
 
 TEST(CliCommands, SilentModuleEndsInTheTimeoutWithExitOne)

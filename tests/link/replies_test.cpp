@@ -1,6 +1,7 @@
 // The reply table and the status display, one received frame at a time.
 #include "hex.h"
 #include "link/connect_input.h"
+#include "platform/tcp_socket.h"
 #include "link/replies.h"
 #include "link/status_report.h"
 #include "stream_outcome.h"
@@ -114,9 +115,38 @@ TEST(ConnectInput, AcceptsOnlyUsableAddressAndPort)
     EXPECT_TRUE(connectInputAcceptable(L"127.0.0.1", 65534));
     for (int port : {65535, 0, -1, 70000}) EXPECT_FALSE(connectInputAcceptable(L"127.0.0.1", port)) << port;
     EXPECT_FALSE(connectInputAcceptable(L"0.0.0.0", 2000));
-    EXPECT_FALSE(readAddressText(L"1.2.3.300").has_value());
-    EXPECT_FALSE(readAddressText(L"１２７.0.0.1").has_value());  // fullwidth digits are no address
-    EXPECT_EQ(readAddressText(L"127.0.0.1"), readAddressText(L"127.1"));
+}
+
+// Only the address a person reads in the text is taken; the socket
+// library's other forms (short, octal, hexadecimal, trailing words) are not.
+TEST(ConnectInput, TakesOnlyTheAddressAPersonReads)
+{
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"127.0.0.1", "127.0.0.1"},
+        {L"192.168.001.010", "192.168.1.10"},  // decimal, not octal
+        {L"255.255.255.254", "255.255.255.254"},
+        {L"127.1", nullptr},
+        {L"0x7f.0.0.1", nullptr},
+        {L"010.0.0.1 x", nullptr},
+        {L"1.2.3.4 ", nullptr},
+        {L"666666\f7\f\f?\f?", nullptr},  // found by fuzz_ip_text: one number, then a blank and more
+        {L"5\t2\u00E9", nullptr},           // found by fuzz_hosts_file
+        {L"0.0.0.0", nullptr},
+        {L"000.0.0.0", nullptr},  // this PC, however written
+        {L"255.255.255.255", nullptr},
+        {L"1.2.3.300", nullptr},
+        {L"0001.2.3.4", nullptr},
+        {L"１２７.0.0.1", nullptr},  // fullwidth digits are no address
+        {L"1.2.3.", nullptr},
+        {L".1.2.3", nullptr},
+        {L"1..2.3", nullptr},
+        {L"1.2.3.4.5", nullptr},
+        {L"", nullptr},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto [text, dotted] = cases[i];
+        EXPECT_EQ(readAddressText(text), dotted ? parseDottedAddress(dotted) : std::nullopt) << "case " << i;
+    }
 }
 
 }  // namespace
