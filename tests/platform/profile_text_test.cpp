@@ -64,9 +64,21 @@ TEST(ProfileTextWrite, TouchesOnlyTheKeysLine) {
       {"[SaveData]\rDNS=2\r", "X", "1", "[SaveData]\rDNS=2\rX=1\r\n"},
       {"[SaveData]\r\n", "LinkIP", " \t1 ", "[SaveData]\r\nLinkIP=1 \r\n"},             // leading blanks dropped
       {"[X]\r", "LinkIP", "1", "[X]\r[SaveData]\r\nLinkIP=1\r\n"},
+      // A value in quotes keeps them: a load had shown the field so.
+      {"[SaveData]\r\nLinkPort=\"\"7\"\"\r\n", "LinkPort", "\"7\"", "[SaveData]\r\nLinkPort=\"\"7\"\"\r\n"},
+      {"[SaveData]\r\n", "LinkPort", "'7'", "[SaveData]\r\nLinkPort=\"'7'\"\r\n"},
+      {"[SaveData]\r\n", "LinkPort", "\"", "[SaveData]\r\nLinkPort=\"\r\n"},
+      {"[SaveData]\r\n", "LinkPort", "\"7'", "[SaveData]\r\nLinkPort=\"7'\r\n"},
   };
   for (const WriteCase& c : cases) {
-    EXPECT_EQ(profileTextWrite(c.before, "SaveData", c.key, c.value), c.after) << c.before;
+    const std::string after = profileTextWrite(c.before, "SaveData", c.key, c.value);
+    EXPECT_EQ(after, c.after) << c.before;
+    // What was written reads back, but for blanks around it, which the
+    // platform's reading drops as well.
+    std::string_view value = c.value;
+    while (value.starts_with(' ') || value.starts_with('\t')) value.remove_prefix(1);
+    while (value.ends_with(' ') || value.ends_with('\t')) value.remove_suffix(1);
+    EXPECT_EQ(profileTextRead(after, "SaveData", c.key), std::string(value)) << c.before;
   }
 }
 
