@@ -123,11 +123,12 @@ Line lastFilledLine(std::string_view text, const SectionSpan& span) {
   return last;
 }
 
-// How a value is stored so that a reading gives it back: a value that is
-// itself wrapped in a pair of quotes would lose them to the reading's
-// stripping, so it gets a further pair.
+// How a value is stored so that a reading gives it back whole: a value with
+// a blank at either end, or wrapped in a pair of quotes itself, would lose
+// them to the reading's trimming and stripping, so it goes in quotes.
 std::string storedForm(std::string_view value) {
-  if (stripQuotes(value).size() == value.size()) return std::string(value);
+  const bool keepsAsItIs = trim(value).size() == value.size() && stripQuotes(value).size() == value.size();
+  if (keepsAsItIs) return std::string(value);
   return "\"" + std::string(value) + "\"";
 }
 
@@ -174,8 +175,6 @@ std::string profileTextWrite(std::string_view text, std::string_view section, st
                              std::string_view value) {
   section = trim(section);
   key = trim(key);
-  // Leading blanks would be lost on reading anyway; the platform drops them.
-  while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
   const std::string stored = storedForm(value);
   const auto span = findSection(text, section);
   if (!span) return appendSection(text, section, key, stored);
