@@ -5,6 +5,7 @@
 #include "link/connect_input.h"
 #include "link/link_texts.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <optional>
@@ -45,7 +46,9 @@ std::optional<std::chrono::milliseconds> readTimeout(const std::string& text)
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, seconds);
     if (ec != std::errc() || ptr != end || !(seconds > 0) || seconds > kMaxTimeoutSeconds) return std::nullopt;
-    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0 + 0.5));
+    // A time above 0 but below half a millisecond is still a time to wait:
+    // rounded to 0 it would end every module's wait before it began.
+    return std::chrono::milliseconds(std::max(1LL, static_cast<long long>(seconds * 1000.0 + 0.5)));
 }
 
 std::optional<int> readCount(const std::string& text, int highest)

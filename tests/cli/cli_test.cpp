@@ -336,6 +336,28 @@ TEST(CliHostsFile, ListsTheModulesWrittenThereAndNoOther)
     }
 }
 
+// The time-out as given, in whole milliseconds, never 0 for a time above 0.
+TEST(CliCommandLine, TheTimeoutIsReadWithinItsBounds)
+{
+    const std::vector<std::pair<std::string, long long>> cases{
+        {"3", 3000},       {"0.5", 500},    {"0.0004", 1},  {"3600", 3600000}, {"1e3", 1000000},
+        {"0.0000000000000000000000000000000000000000000000000000005", 1},  // found by fuzz_cli_args: was 0 ms
+        {"3600.1", -1},    {"0", -1},       {"-1", -1},     {"nan", -1},       {"inf", -1}, {"5s", -1},
+    };
+    for (const auto& [text, ms] : cases) {
+        SCOPED_TRACE(text);
+        const auto line = cli::readCommandLine({"--host", "127.0.0.1", "--timeout", text, "status"});
+        if (ms < 0) {
+            ASSERT_TRUE(std::holds_alternative<cli::Immediate>(line));
+            EXPECT_EQ(std::get<cli::Immediate>(line).status, cli::kExitBadInput);
+            EXPECT_TRUE(std::get<cli::Immediate>(line).err.starts_with("nolt-cli: --timeout takes seconds above 0"));
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<cli::Invocation>(line));
+        EXPECT_EQ(std::get<cli::Invocation>(line).timeout.count(), ms);
+    }
+}
+
 // ---- a module that never answers ------------------------------------------
 
 TEST(CliCommands, SilentModuleEndsInTheTimeoutWithExitOne)
