@@ -128,8 +128,11 @@ Line lastFilledLine(std::string_view text, const SectionSpan& span) {
 // them to the reading's trimming and stripping, so it goes in quotes.
 std::string storedForm(std::string_view value) {
   const bool keepsAsItIs = trim(value).size() == value.size() && stripQuotes(value).size() == value.size();
-  if (keepsAsItIs) return std::string(value);
-  return "\"" + std::string(value) + "\"";
+  std::string stored;
+  if (!keepsAsItIs) stored.push_back('"');
+  stored.append(value);
+  if (!keepsAsItIs) stored.push_back('"');
+  return stored;
 }
 
 std::string keyLine(std::string_view key, std::string_view value) {
