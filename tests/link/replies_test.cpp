@@ -1,13 +1,16 @@
 // The reply table and the status display, one received frame at a time.
 #include "hex.h"
 #include "link/connect_input.h"
-#include "platform/tcp_socket.h"
 #include "link/replies.h"
 #include "link/status_report.h"
 #include "stream_outcome.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <optional>
 
 namespace nolt {
 namespace {
@@ -121,31 +124,34 @@ TEST(ConnectInput, AcceptsOnlyUsableAddressAndPort)
 // library's other forms (short, octal, hexadecimal, trailing words) are not.
 TEST(ConnectInput, TakesOnlyTheAddressAPersonReads)
 {
-    const std::pair<const wchar_t*, const char*> cases[] = {
-        {L"127.0.0.1", "127.0.0.1"},
-        {L"192.168.001.010", "192.168.1.10"},  // decimal, not octal
-        {L"255.255.255.254", "255.255.255.254"},
-        {L"127.1", nullptr},
-        {L"0x7f.0.0.1", nullptr},
-        {L"010.0.0.1 x", nullptr},
-        {L"1.2.3.4 ", nullptr},
-        {L"666666\f7\f\f?\f?", nullptr},  // found by fuzz_ip_text: one number, then a blank and more
-        {L"5\t2\u00E9", nullptr},           // found by fuzz_hosts_file
-        {L"0.0.0.0", nullptr},
-        {L"000.0.0.0", nullptr},  // this PC, however written
-        {L"255.255.255.255", nullptr},
-        {L"1.2.3.300", nullptr},
-        {L"0001.2.3.4", nullptr},
-        {L"１２７.0.0.1", nullptr},  // fullwidth digits are no address
-        {L"1.2.3.", nullptr},
-        {L".1.2.3", nullptr},
-        {L"1..2.3", nullptr},
-        {L"1.2.3.4.5", nullptr},
-        {L"", nullptr},
+    using Address = std::array<std::uint8_t, 4>;
+    const std::pair<const wchar_t*, std::optional<Address>> cases[] = {
+        {L"127.0.0.1", Address{127, 0, 0, 1}},
+        {L"192.168.001.010", Address{192, 168, 1, 10}},  // decimal, not octal
+        {L"255.255.255.254", Address{255, 255, 255, 254}},
+        {L"127.1", std::nullopt},
+        {L"0x7f.0.0.1", std::nullopt},
+        {L"010.0.0.1 x", std::nullopt},
+        {L"1.2.3.4 ", std::nullopt},
+        {L"666666\f7\f\f?\f?", std::nullopt},  // found by fuzz_ip_text: one number, then a blank and more
+        {L"5\t2\u00E9", std::nullopt},           // found by fuzz_hosts_file
+        {L"0.0.0.0", std::nullopt},
+        {L"000.0.0.0", std::nullopt},  // this PC, however written
+        {L"255.255.255.255", std::nullopt},
+        {L"1.2.3.300", std::nullopt},
+        {L"0001.2.3.4", std::nullopt},
+        {L"１２７.0.0.1", std::nullopt},  // fullwidth digits are no address
+        {L"1.2.3.", std::nullopt},
+        {L".1.2.3", std::nullopt},
+        {L"1..2.3", std::nullopt},
+        {L"1.2.3.4.5", std::nullopt},
+        {L"", std::nullopt},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const auto [text, dotted] = cases[i];
-        EXPECT_EQ(readAddressText(text), dotted ? parseDottedAddress(dotted) : std::nullopt) << "case " << i;
+        const auto& [text, address] = cases[i];
+        std::optional<std::uint32_t> expected;  // network byte order: the first number first in memory
+        if (address) std::memcpy(&expected.emplace(), address->data(), 4);
+        EXPECT_EQ(readAddressText(text), expected) << "case " << i;
     }
 }
 
