@@ -35,9 +35,4 @@ inline std::string shown(std::string_view bytes)
     std::abort();
 }
 
-inline void check(bool holds, std::string_view property, const std::string& detail = {})
-{
-    if (!holds) propertyFailed(property, detail);
-}
-
 }  // namespace nolt::fuzz
