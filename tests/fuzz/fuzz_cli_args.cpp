@@ -1,5 +1,6 @@
-// nolt-cli's command line, any arguments (the input split at NUL bytes),
-// read as the program reads it before it sends anything.
+// nolt-cli's command line, any arguments (the input split at NUL bytes, or
+// made of the program's own words), read as the program reads it before it
+// sends anything.
 //
 // Property: either the program ends at once - exit 2 with a message on
 // stderr and nothing on stdout, or exit 0 with the help or version text
@@ -231,20 +232,63 @@ std::unique_ptr<std::istream> openHosts(const std::string& path)
     return std::make_unique<std::istringstream>(kHostsText);
 }
 
-}  // namespace
+// Words the program knows, for inputs that are made of them: mutating
+// bytes alone seldom keeps a whole command line valid.
+const std::vector<std::string>& vocabulary()
+{
+    static const std::vector<std::string> words = [] {
+        std::vector<std::string> w{
+            "--host", "--port", "--hosts", "--jobs", "--timeout", "--json", "--trace", "--help", "-h", "--version",
+            "status", "version", "set-ip", "set-main-stream", "set-sub-stream", "sub-stream", "bandwidth", "dhcp",
+            "get-push-addr", "set-push-addr", "--module-ip", "--gateway", "--dns", "--mask", "--udp-ip",
+            "--udp-port", "--resolution", "--bitrate", "--push-mode", "--encoder", "--frame-rate", "--packet",
+            "--record", "off", "on", "10M", "100m", "127.0.0.1", "127.0.0.2:2001", "192.168.2.119", "192.168.2.1",
+            "192.168.001.010", "0.0.0.0", "000.0.0.0", "255.255.255.0", "10.0.0.255", "1.2.3.300", "127.1",
+            "2000", "23003", "1025", "65534", "65535", "0", "-1", "0.5", "3", "hosts.txt", "rtmp://a/b", "1280x720",
+            "30"};
+        for (Items items : {Items(res::kMainResolutionItems), Items(res::kBitRateListItems),
+                            Items(res::kMainPushModeItems), Items(res::kEncoderItems), Items(res::kFrameRateItems),
+                            Items(res::kPacketItems), Items(res::kRecordItems), Items(res::kSubResolutionItems),
+                            Items(res::kSubPushModeItems)})
+            for (std::wstring_view item : items) w.push_back(cli::utf8(item));
+        return w;
+    }();
+    return words;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+// The input as arguments: split at NUL bytes; or, when it starts with 0x01,
+// each byte a word of the vocabulary (0xFF: the next bytes up to a NUL are a
+// word of their own).
+std::vector<std::string> argumentsOf(const std::uint8_t* data, std::size_t size)
 {
     constexpr std::size_t kMaxArgs = 40;
     std::vector<std::string> args;
     const std::string all(reinterpret_cast<const char*>(data), size);
-    for (std::size_t start = 0; start <= all.size() && args.size() < kMaxArgs;) {
+    if (size > 0 && data[0] == 0x01) {
+        for (std::size_t i = 1; i < size && args.size() < kMaxArgs; ++i) {
+            if (data[i] != 0xFF) {
+                args.push_back(vocabulary()[data[i] % vocabulary().size()]);
+                continue;
+            }
+            const std::size_t end = std::min(all.find('\0', i + 1), all.size());
+            args.push_back(all.substr(i + 1, end - i - 1));
+            i = end;
+        }
+        return args;
+    }
+    for (std::size_t start = 0; size > 0 && start <= all.size() && args.size() < kMaxArgs;) {
         const std::size_t end = std::min(all.find('\0', start), all.size());
         args.push_back(all.substr(start, end - start));
         start = end + 1;
     }
-    if (size == 0) args.clear();
+    return args;
+}
 
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::string> args = argumentsOf(data, size);
     std::string detail = "\narguments:";
     for (const std::string& a : args) detail += " " + shown(a);
     const cli::CommandLine line = cli::readCommandLine(args, openHosts);
