@@ -2,6 +2,8 @@
 // module's address or for a script making a --hosts file.
 #pragma once
 
+#include "cli/scan_command_line.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,8 +14,5 @@ namespace nolt::cli {
 // Exit status 0 when a module was found, 1 when none, 2 for bad input (then
 // nothing is sent).
 int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-
-// The synopsis line of the top-level help.
-std::string scanSummary();
 
 }  // namespace nolt::cli

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the tool and runs every test: the normal build, the same tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the link and simulator tests
-# with ThreadSanitizer, the receive-path fuzzer, everything cross-built for
+# with ThreadSanitizer, the fuzzers of every parser of outside input
+# (scripts/fuzz.sh), everything cross-built for
 # Windows (the tool on the Win32 backend) and run under wine, and then the
 # packages built from those builds and checked. Installs the Debian packages
 # it needs.
@@ -48,13 +49,8 @@ if has_stage tsan; then
 fi
 
 if has_stage fuzz; then
-    echo "== Fuzzing the receive path for 60 s"
-    CC=clang CXX=clang++ cmake -S "$ROOT" -B build-fuzz -G Ninja -DNOLT_GUI=OFF -DNOLT_TESTS=OFF -DNOLT_FUZZ=ON >/dev/null
-    cmake --build build-fuzz -j "$J" --target fuzz_receive
-    mkdir -p build-fuzz/corpus
-    build-fuzz/tests/fuzz/fuzz_receive -max_total_time=60 -max_len=4096 build-fuzz/corpus >build-fuzz/fuzz.log 2>&1 \
-        || { tail -n 40 build-fuzz/fuzz.log; echo "The fuzzer found a fault."; exit 1; }
-    tail -n 1 build-fuzz/fuzz.log
+    echo "== Fuzzing every parser of outside input: the receive path for 60 s, the others in 60 s beside it"
+    scripts/fuzz.sh build-fuzz
 fi
 
 if has_stage asan; then

@@ -1,8 +1,8 @@
 #include "link/connect_input.h"
 
-#include "platform/tcp_socket.h"
-
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <cwctype>
 
 namespace nolt {
@@ -10,7 +10,8 @@ namespace nolt {
 namespace {
 constexpr int kMinPort = 1;
 constexpr int kMaxPort = 65534;
-constexpr std::size_t kAddressTextCapacity = 31;  // a 32-byte buffer with its terminator
+constexpr int kMaxFieldDigits = 3;
+constexpr unsigned kMaxField = 255;
 constexpr const wchar_t* kUnspecifiedAddress = L"0.0.0.0";
 }  // namespace
 
@@ -41,12 +42,36 @@ bool connectInputAcceptable(const std::wstring& address, int port)
 
 std::optional<std::uint32_t> readAddressText(const std::wstring& text)
 {
-    // Only ASCII can be part of a dotted address; anything else becomes a
-    // character that makes the parse fail rather than a lookalike digit.
-    std::string narrow;
-    for (wchar_t c : text.substr(0, kAddressTextCapacity))
-        narrow.push_back(c > 0 && c < 0x80 ? static_cast<char>(c) : '?');
-    return parseDottedAddress(narrow);
+    // Only the form the dialog's address fields write is taken: four
+    // decimal numbers with dots between. The socket library's own reading
+    // also takes "127.1", octal ("010" is 8), hexadecimal and anything after
+    // a blank, forms in which nobody reads the address they give, so a
+    // script or a hosts file could reach a module nobody named.
+    std::array<std::uint8_t, 4> fields{};
+    std::size_t field = 0;
+    int digits = 0;
+    unsigned value = 0;
+    for (wchar_t c : text) {
+        if (c >= L'0' && c <= L'9' && digits < kMaxFieldDigits) {
+            value = value * 10 + static_cast<unsigned>(c - L'0');
+            ++digits;
+        } else if (c == L'.' && digits > 0 && field < 3 && value <= kMaxField) {
+            fields[field++] = static_cast<std::uint8_t>(value);
+            value = 0;
+            digits = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (field != 3 || digits == 0 || value > kMaxField) return std::nullopt;
+    fields[3] = static_cast<std::uint8_t>(value);
+    // 0.0.0.0, however written, would reach this PC itself; 255.255.255.255
+    // is the broadcast address, which the socket library's reading refuses.
+    if (fields == std::array<std::uint8_t, 4>{0, 0, 0, 0} || fields == std::array<std::uint8_t, 4>{255, 255, 255, 255})
+        return std::nullopt;
+    std::uint32_t address = 0;  // network byte order: the first field first in memory
+    std::memcpy(&address, fields.data(), fields.size());
+    return address;
 }
 
 }  // namespace nolt

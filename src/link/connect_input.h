@@ -16,8 +16,9 @@ int readPortText(const std::wstring& text);
 // port lies in 1..65534.
 bool connectInputAcceptable(const std::wstring& address, int port);
 
-// The address in network byte order, parsed from its narrow form (at most 31
-// characters, as the fixed text buffer holds); nullopt when it is no address.
+// The address in network byte order, from four decimal numbers of 0 to 255
+// with dots between (up to three digits each) and nothing else; nullopt for
+// any other text, and for 0.0.0.0 and 255.255.255.255, which are no module's.
 std::optional<std::uint32_t> readAddressText(const std::wstring& text);
 
 }  // namespace nolt

@@ -7,6 +7,41 @@
 #include "platform/profile_text.h"
 
 namespace nolt {
+namespace {
+
+bool storable(std::string_view section, std::span<const ProfileEntry> entries) {
+  if (!isStorableProfileName(section)) return false;
+  for (const ProfileEntry& entry : entries) {
+    if (!isStorableProfileName(entry.key) || !isStorableProfileValue(entry.value)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> readProfileValues(std::string_view fileBytes, std::string_view section,
+                                           std::span<const std::string_view> keys, std::string_view fallback) {
+  const DecodedProfile profile = decodeProfile(fileBytes);
+  std::vector<std::string> values;
+  for (std::string_view key : keys) {
+    std::string value = profileTextRead(profile.text, section, key).value_or(std::string(fallback));
+    // The value reaches the caller through a terminated buffer.
+    if (const auto nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
+    values.push_back(cutToUnits(std::move(value), ProfileFile::kValueBufferChars - 1, profile.encoding));
+  }
+  return values;
+}
+
+std::optional<std::string> writeProfileValues(std::string_view fileBytes, std::string_view section,
+                                              std::span<const ProfileEntry> entries) {
+  if (!storable(section, entries)) return std::nullopt;
+  DecodedProfile profile = decodeProfile(fileBytes);
+  std::string text = profile.text;
+  for (const ProfileEntry& entry : entries) text = profileTextWrite(text, section, entry.key, entry.value);
+  if (text == profile.text) return std::string(fileBytes);
+  profile.text = std::move(text);
+  return encodeProfile(profile);
+}
 
 ProfileFile::ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
 
@@ -23,19 +58,7 @@ std::vector<std::string> ProfileFile::readAll(std::string_view section, std::spa
                                               std::string_view fallback, FileStatus* status) const {
   const FileContents file = readWholeFile(path_);
   if (status) *status = file.status;
-  DecodedProfile profile;
-  if (file.status == FileStatus::Ok) profile = decodeProfile(file.bytes);
-  std::vector<std::string> values;
-  for (std::string_view key : keys) {
-    std::string value(fallback);
-    if (file.status == FileStatus::Ok) {
-      if (auto found = profileTextRead(profile.text, section, key)) value = std::move(*found);
-    }
-    // The value reaches the caller through a terminated buffer.
-    if (const auto nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
-    values.push_back(cutToUnits(std::move(value), kValueBufferChars - 1, profile.encoding));
-  }
-  return values;
+  return readProfileValues(file.status == FileStatus::Ok ? std::string_view(file.bytes) : std::string_view(), section, keys, fallback);
 }
 
 FileStatus ProfileFile::write(std::string_view section, std::string_view key, std::string_view value) const {
@@ -46,22 +69,18 @@ FileStatus ProfileFile::write(std::string_view section, std::string_view key, st
 FileStatus ProfileFile::writeAll(std::string_view section, std::span<const ProfileEntry> entries,
                                  int* systemError) const {
   if (systemError) *systemError = 0;
-  if (!isStorableProfileName(section)) return FileStatus::WriteFailed;
-  for (const ProfileEntry& entry : entries) {
-    if (!isStorableProfileName(entry.key) || !isStorableProfileValue(entry.value)) return FileStatus::WriteFailed;
-  }
-  FileContents file = readWholeFile(path_);
+  if (!storable(section, entries)) return FileStatus::WriteFailed;
+  const FileContents file = readWholeFile(path_);
   // A file that exists but cannot be read must not be replaced: its other
   // lines would be lost.
   if (file.status != FileStatus::Ok && file.status != FileStatus::NotFound) {
     if (systemError) *systemError = file.systemError;
     return file.status;
   }
-  const DecodedProfile profile = decodeProfile(file.bytes);
-  std::string text = profile.text;
-  for (const ProfileEntry& entry : entries) text = profileTextWrite(text, section, entry.key, entry.value);
-  if (file.status == FileStatus::Ok && text == profile.text) return FileStatus::Ok;
-  return replaceFileAtomically(path_, encodeProfile(text, profile.encoding), systemError);
+  const std::optional<std::string> bytes = writeProfileValues(file.bytes, section, entries);
+  if (!bytes) return FileStatus::WriteFailed;
+  if (file.status == FileStatus::Ok && *bytes == file.bytes) return FileStatus::Ok;
+  return replaceFileAtomically(path_, *bytes, systemError);
 }
 
 }  // namespace nolt

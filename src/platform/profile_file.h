@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,6 +17,19 @@ struct ProfileEntry {
   std::string_view key;
   std::string_view value;
 };
+
+// The values of `keys` in `section` of a profile file's bytes, each as
+// ProfileFile::read gives it (the fallback when missing, cut at a NUL and
+// to kValueBufferChars - 1 characters). Pure: the file's reading and
+// writing below are these two around the disk.
+std::vector<std::string> readProfileValues(std::string_view fileBytes, std::string_view section,
+                                           std::span<const std::string_view> keys, std::string_view fallback);
+
+// The bytes of the file after setting `entries` in `section`, one key after
+// the other, in the file's own encoding (empty bytes: no file yet); the old
+// bytes when nothing changes; nothing when a name or value cannot be stored.
+std::optional<std::string> writeProfileValues(std::string_view fileBytes, std::string_view section,
+                                              std::span<const ProfileEntry> entries);
 
 // A profile (INI) file on disk with the platform's profile semantics (see
 // profile_text.h). Every call reads the file afresh, like the platform's

@@ -123,6 +123,18 @@ Line lastFilledLine(std::string_view text, const SectionSpan& span) {
   return last;
 }
 
+// How a value is stored so that a reading gives it back whole: a value with
+// a blank at either end, or wrapped in a pair of quotes itself, would lose
+// them to the reading's trimming and stripping, so it goes in quotes.
+std::string storedForm(std::string_view value) {
+  const bool keepsAsItIs = trim(value).size() == value.size() && stripQuotes(value).size() == value.size();
+  std::string stored;
+  if (!keepsAsItIs) stored.push_back('"');
+  stored.append(value);
+  if (!keepsAsItIs) stored.push_back('"');
+  return stored;
+}
+
 std::string keyLine(std::string_view key, std::string_view value) {
   std::string line;
   line.reserve(key.size() + value.size() + 3);
@@ -166,16 +178,15 @@ std::string profileTextWrite(std::string_view text, std::string_view section, st
                              std::string_view value) {
   section = trim(section);
   key = trim(key);
-  // Leading blanks would be lost on reading anyway; the platform drops them.
-  while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
+  const std::string stored = storedForm(value);
   const auto span = findSection(text, section);
-  if (!span) return appendSection(text, section, key, value);
+  if (!span) return appendSection(text, section, key, stored);
   const auto line = findKey(text, *span, key);
-  if (!line) return insertAfter(text, lastFilledLine(text, *span), keyLine(key, value));
+  if (!line) return insertAfter(text, lastFilledLine(text, *span), keyLine(key, stored));
   const std::string_view content = contentOf(text, *line);
-  if (rawValueOf(content) == value) return std::string(text);
+  if (rawValueOf(content) == stored) return std::string(text);
   std::string out(text.substr(0, line->start));
-  out.append(keyLine(keyNameOf(content), value));
+  out.append(keyLine(keyNameOf(content), stored));
   out.append(text.substr(line->next));
   return out;
 }

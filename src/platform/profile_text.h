@@ -23,7 +23,9 @@ std::optional<std::string> profileTextRead(std::string_view text, std::string_vi
 
 // `text` with `key` in `section` set to `value`: the key's line is rewritten
 // where it stands, or the key is added after the last non-blank line of its
-// section, or a new section is added at the end of the text.
+// section, or a new section is added at the end of the text. A value with a
+// blank at either end, or wrapped in a pair of quotes, is stored in (a
+// further pair of) quotes, so that it reads back as it was.
 std::string profileTextWrite(std::string_view text, std::string_view section, std::string_view key,
                              std::string_view value);
 

@@ -32,6 +32,14 @@ struct SettingsValues {
   bool operator==(const SettingsValues&) const = default;
 };
 
+// The seven texts as a load reads them from the file's bytes.
+SettingsValues settingsFromBytes(std::string_view fileBytes);
+
+// The file's bytes after a save of `values` into a file that held
+// `fileBytes` (empty: no file yet); nothing when a text cannot be stored
+// (it holds a line break or a NUL).
+std::optional<std::string> settingsSavedInto(std::string_view fileBytes, const SettingsValues& values);
+
 // Loading and saving the dialog fields in the settings file.
 class SettingsStore {
  public:

@@ -269,6 +269,75 @@ TEST(CliCommands, BadInputIsRefusedWithTheDialogsTextAndNothingIsSent)
     EXPECT_EQ(module.server.connectionsAccepted(), 0);
 }
 
+// ---- the hosts file ---------------------------------------------------------
+
+// Each module is a line of the file as written, read as a person reads it;
+// a line that is no module ends the reading with its number.
+TEST(CliHostsFile, ListsTheModulesWrittenThereAndNoOther)
+{
+    struct Case {
+        std::string file;
+        std::string defaultPort;
+        std::vector<std::string> modules;  // label, then the address the socket gets
+        std::string error = {};
+    };
+    const std::string badLine = ": Please enter the correct IP address or port";
+    const std::vector<Case> cases{
+        {"# bench\n127.0.0.1\n\n  127.0.0.2:2001  # second\r\n", "2000",
+         {"127.0.0.1:2000 127.0.0.1", "127.0.0.2:2001 127.0.0.2"}},
+        {"192.168.001.010:02100", "2000", {"192.168.001.010:2100 192.168.1.10"}},  // decimal, not octal
+        {"127.0.0.1 north\n", "2000", {}, "hosts.txt:1" + badLine},
+        {"127.0.0.1\n127.1\n", "2000", {}, "hosts.txt:2" + badLine},
+        {"127.0.0.1\n000.0.0.0\n", "2000", {}, "hosts.txt:2" + badLine},
+        {"127.0.0.1:65535\n", "2000", {}, "hosts.txt:1" + badLine},
+        {"\t5\t2\xE9", "\n55555", {}, "hosts.txt:1" + badLine},  // found by fuzz_hosts_file
+        {"# nothing here\n\n", "2000", {}, "nolt-cli: the hosts file hosts.txt names no module\nTry 'nolt-cli --help'."},
+        // A line too long to be a module is not read on (a file named by mistake).
+        {"127.0.0.1\n# " + std::string(5000, 'x') + "\n127.0.0.2\n", "2000", {}, "hosts.txt:2" + badLine},
+        {"127.0.0.1  # " + std::string(4000, 'x') + "\n", "2000", {"127.0.0.1:2000 127.0.0.1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::istringstream in(c.file);
+        const auto read = cli::readHostsList(in, "hosts.txt", c.defaultPort);
+        if (!c.error.empty()) {
+            ASSERT_TRUE(std::holds_alternative<std::string>(read));
+            EXPECT_EQ(std::get<std::string>(read), c.error);
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<std::vector<cli::Target>>(read)) << std::get<std::string>(read);
+        std::vector<std::string> modules;
+        for (const cli::Target& t : std::get<std::vector<cli::Target>>(read)) {
+            const auto* a = reinterpret_cast<const std::uint8_t*>(&t.address);
+            modules.push_back(t.label() + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) + "." +
+                              std::to_string(a[2]) + "." + std::to_string(a[3]));
+        }
+        EXPECT_EQ(modules, c.modules);
+    }
+}
+
+// The time-out as given, in whole milliseconds, never 0 for a time above 0.
+TEST(CliCommandLine, TheTimeoutIsReadWithinItsBounds)
+{
+    const std::vector<std::pair<std::string, long long>> cases{
+        {"3", 3000},       {"0.5", 500},    {"0.0004", 1},  {"3600", 3600000}, {"1e3", 1000000},
+        {"0.0000000000000000000000000000000000000000000000000000005", 1},  // found by fuzz_cli_args: was 0 ms
+        {"3600.1", -1},    {"0", -1},       {"-1", -1},     {"nan", -1},       {"inf", -1}, {"5s", -1},
+    };
+    for (const auto& [text, ms] : cases) {
+        SCOPED_TRACE(text);
+        const auto line = cli::readCommandLine({"--host", "127.0.0.1", "--timeout", text, "status"});
+        if (ms < 0) {
+            ASSERT_TRUE(std::holds_alternative<cli::Immediate>(line));
+            EXPECT_EQ(std::get<cli::Immediate>(line).status, cli::kExitBadInput);
+            EXPECT_TRUE(std::get<cli::Immediate>(line).err.starts_with("nolt-cli: --timeout takes seconds above 0"));
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<cli::Invocation>(line));
+        EXPECT_EQ(std::get<cli::Invocation>(line).timeout.count(), ms);
+    }
+}
+
 // ---- a module that never answers ------------------------------------------
 
 TEST(CliCommands, SilentModuleEndsInTheTimeoutWithExitOne)

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
+#include <optional>
+
 namespace nolt {
 namespace {
 
@@ -114,9 +118,41 @@ TEST(ConnectInput, AcceptsOnlyUsableAddressAndPort)
     EXPECT_TRUE(connectInputAcceptable(L"127.0.0.1", 65534));
     for (int port : {65535, 0, -1, 70000}) EXPECT_FALSE(connectInputAcceptable(L"127.0.0.1", port)) << port;
     EXPECT_FALSE(connectInputAcceptable(L"0.0.0.0", 2000));
-    EXPECT_FALSE(readAddressText(L"1.2.3.300").has_value());
-    EXPECT_FALSE(readAddressText(L"１２７.0.0.1").has_value());  // fullwidth digits are no address
-    EXPECT_EQ(readAddressText(L"127.0.0.1"), readAddressText(L"127.1"));
+}
+
+// Only the address a person reads in the text is taken; the socket
+// library's other forms (short, octal, hexadecimal, trailing words) are not.
+TEST(ConnectInput, TakesOnlyTheAddressAPersonReads)
+{
+    using Address = std::array<std::uint8_t, 4>;
+    const std::pair<const wchar_t*, std::optional<Address>> cases[] = {
+        {L"127.0.0.1", Address{127, 0, 0, 1}},
+        {L"192.168.001.010", Address{192, 168, 1, 10}},  // decimal, not octal
+        {L"255.255.255.254", Address{255, 255, 255, 254}},
+        {L"127.1", std::nullopt},
+        {L"0x7f.0.0.1", std::nullopt},
+        {L"010.0.0.1 x", std::nullopt},
+        {L"1.2.3.4 ", std::nullopt},
+        {L"666666\f7\f\f?\f?", std::nullopt},  // found by fuzz_ip_text: one number, then a blank and more
+        {L"5\t2\u00E9", std::nullopt},           // found by fuzz_hosts_file
+        {L"0.0.0.0", std::nullopt},
+        {L"000.0.0.0", std::nullopt},  // this PC, however written
+        {L"255.255.255.255", std::nullopt},
+        {L"1.2.3.300", std::nullopt},
+        {L"0001.2.3.4", std::nullopt},
+        {L"１２７.0.0.1", std::nullopt},  // fullwidth digits are no address
+        {L"1.2.3.", std::nullopt},
+        {L".1.2.3", std::nullopt},
+        {L"1..2.3", std::nullopt},
+        {L"1.2.3.4.5", std::nullopt},
+        {L"", std::nullopt},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [text, address] = cases[i];
+        std::optional<std::uint32_t> expected;  // network byte order: the first number first in memory
+        if (address) std::memcpy(&expected.emplace(), address->data(), 4);
+        EXPECT_EQ(readAddressText(text), expected) << "case " << i;
+    }
 }
 
 }  // namespace

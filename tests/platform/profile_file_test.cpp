@@ -16,7 +16,7 @@ using test::readBytes;
 using test::TempFolder;
 using test::writeBytes;
 
-std::string encodeForTest(const std::string& utf8) { return encodeProfile(utf8, ProfileEncoding::Utf16LE); }
+std::string encodeForTest(const std::string& utf8) { return encodeProfile({ProfileEncoding::Utf16LE, utf8, {}}); }
 
 TEST(ProfileFile, MissingFileReadsTheFallback) {
   TempFolder folder;
@@ -114,6 +114,41 @@ TEST(ProfileFile, Utf16FilesAreReadAndWrittenAsUtf16) {
   EXPECT_EQ(be.read("S", "k", "NULL"), "\xF0\x9F\x98\x80");  // a pair of surrogates
   ASSERT_EQ(be.write("S", "k", "2"), FileStatus::Ok);
   EXPECT_EQ(readBytes(be.path()), std::string("\xFE\xFF\0[\0S\0]\0\n\0k\0=\0" "2\0\r\0\n", 20));
+}
+
+// The bytes of a UTF-16 file with its byte order mark.
+std::string utf16File(std::u16string_view units, bool little) {
+  std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t u : units) {
+    const char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+    bytes += little ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+// A save touches only its own lines of a UTF-16 file: units that are no
+// character (a surrogate without its partner) and a lone last byte stay as
+// they were. A value holding such a unit reads as U+FFFD.
+TEST(ProfileFile, Utf16FilesKeepUnitsThatAreNoCharacter) {
+  const std::array<ProfileEntry, 1> entry = {{{"k", "1"}}};
+  struct Case {
+    std::string before;
+    std::string after;
+  };
+  const Case cases[] = {
+      {utf16File(u";\xD800 lone\r\n", true), utf16File(u";\xD800 lone\r\n[S]\r\nk=1\r\n", true)},
+      {utf16File(u"[X]\r\nv=\xDC00\r\n", false), utf16File(u"[X]\r\nv=\xDC00\r\n[S]\r\nk=1\r\n", false)},
+      {utf16File(u"[S]\r\n", true) + "A", utf16File(u"[S]\r\nk=1\r\n", true) + "A"},
+      // Found by fuzz_settings: the lone high surrogate came back as U+FFFD.
+      {std::string("\xFE\xFF\xB9\x0F\x00\x09\xDB\x0A\x01\x00\x00", 11),
+       utf16File(u"\xB90F\x0009\xDB0A\x0100\r\n[S]\r\nk=1\r\n", false) + std::string(1, '\0')},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(writeProfileValues(c.before, "S", entry), c.after);
+  }
+  const std::array<std::string_view, 1> key = {"v"};
+  EXPECT_EQ(readProfileValues(utf16File(u"[X]\r\nv=a\xDC00" u"b\r\n", true), "X", key, "NULL"),
+            std::vector<std::string>{"a\xEF\xBF\xBD" "b"});
 }
 
 TEST(ProfileFile, Utf16ValuesAreCutIn16BitUnits) {

@@ -62,11 +62,21 @@ TEST(ProfileTextWrite, TouchesOnlyTheKeysLine) {
       {"[SaveData]\r\nLinkIP=1\r\n", "LinkIP", "", "[SaveData]\r\nLinkIP=\r\n"},
       {"; top\r\n\r\n[SaveData]\r\n;k=1\r\n", "k", "2", "; top\r\n\r\n[SaveData]\r\n;k=1\r\nk=2\r\n"},
       {"[SaveData]\rDNS=2\r", "X", "1", "[SaveData]\rDNS=2\rX=1\r\n"},
-      {"[SaveData]\r\n", "LinkIP", " \t1 ", "[SaveData]\r\nLinkIP=1 \r\n"},             // leading blanks dropped
+      {"[SaveData]\r\n", "LinkIP", " \t1 ", "[SaveData]\r\nLinkIP=\" \t1 \"\r\n"},         // blanks kept in quotes
+      // Found by fuzz_settings: a load cut at a NUL had shown "200\v".
+      {"[SaveData]\r\nLinkPort=200\v\r\n", "LinkPort", "200\v", "[SaveData]\r\nLinkPort=\"200\v\"\r\n"},
       {"[X]\r", "LinkIP", "1", "[X]\r[SaveData]\r\nLinkIP=1\r\n"},
+      // A value in quotes keeps them: a load had shown the field so.
+      {"[SaveData]\r\nLinkPort=\"\"7\"\"\r\n", "LinkPort", "\"7\"", "[SaveData]\r\nLinkPort=\"\"7\"\"\r\n"},
+      {"[SaveData]\r\n", "LinkPort", "'7'", "[SaveData]\r\nLinkPort=\"'7'\"\r\n"},
+      {"[SaveData]\r\n", "LinkPort", "\"", "[SaveData]\r\nLinkPort=\"\r\n"},
+      {"[SaveData]\r\n", "LinkPort", "\"7'", "[SaveData]\r\nLinkPort=\"7'\r\n"},
   };
   for (const WriteCase& c : cases) {
-    EXPECT_EQ(profileTextWrite(c.before, "SaveData", c.key, c.value), c.after) << c.before;
+    const std::string after = profileTextWrite(c.before, "SaveData", c.key, c.value);
+    EXPECT_EQ(after, c.after) << c.before;
+    // What was written reads back as it was.
+    EXPECT_EQ(profileTextRead(after, "SaveData", c.key), std::string(c.value)) << c.before;
   }
 }
 
