@@ -151,6 +151,9 @@ scan_rows() {
         pids+=($!)
     done
     sleep 0.5
+    # The scans run inside the scanner's namespace, whose one route for
+    # 10.214.0.0/22 is the veth to the modules' namespace: nothing leaves the
+    # machine.
     local cli=(ip netns exec "$s" env -u NOLT_SCAN_LOOPBACK_ONLY "$BUILD/nolt-cli" scan)
     found=$("${cli[@]}" 10.214.0.0/24 | grep -c " version ")
     scan_row "nolt-cli scan of a /24, 254 addresses dropping (namespaces)" \
