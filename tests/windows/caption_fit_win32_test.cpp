@@ -130,6 +130,22 @@ protected:
         fw::user::open(*dlg);
         ASSERT_NE(DialogAccess::window(*dlg), nullptr);
     }
+
+    // Calls f(template, window) for each visible control with a caption;
+    // the dialog's children come in template order.
+    template <typename F>
+    void forEachShownCaption(F f)
+    {
+        HWND child = GetWindow(DialogAccess::window(*dlg), GW_CHILD);
+        for (const fw::ControlTemplate& t : dlg->Template().controls) {
+            HWND c = child;
+            child = GetWindow(child, GW_HWNDNEXT);
+            if (!hasCaption(t) || !IsWindowVisible(c)) continue;
+            SCOPED_TRACE(traced(t.text));
+            f(t, c);
+        }
+    }
+
     std::unique_ptr<fw::CDialogEx> dlg;
 };
 
@@ -137,13 +153,7 @@ protected:
 // system's controls keep for their edges, margins and radio circle.
 TEST_P(CaptionFitTest, EveryCaptionMeasuredInItsControlsFontFitsItsControl)
 {
-    HWND w = DialogAccess::window(*dlg);
-    HWND child = GetWindow(w, GW_CHILD);
-    for (const fw::ControlTemplate& t : dlg->Template().controls) {
-        HWND c = child;
-        child = GetWindow(child, GW_HWNDNEXT);
-        if (!hasCaption(t) || !IsWindowVisible(c)) continue;
-        SCOPED_TRACE(traced(t.text));
+    forEachShownCaption([](const fw::ControlTemplate& t, HWND c) {
         RECT r;
         GetClientRect(c, &r);
         int room = r.right, height = r.bottom;
@@ -159,34 +169,28 @@ TEST_P(CaptionFitTest, EveryCaptionMeasuredInItsControlsFontFitsItsControl)
         ReleaseDC(c, dc);
         EXPECT_LE(laid.right, room) << "too wide";
         EXPECT_LE(laid.bottom, height) << "too tall";
-    }
+    });
 }
 
 // As drawn: the control paints as much of its caption as a copy of it with
 // room to spare does (as wide, for a caption that wraps; wider otherwise).
 TEST_P(CaptionFitTest, EveryCaptionIsDrawnWhole)
 {
-    HWND w = DialogAccess::window(*dlg);
     HWND host = CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND child = GetWindow(w, GW_CHILD);
-    for (const fw::ControlTemplate& t : dlg->Template().controls) {
-        HWND c = child;
-        child = GetWindow(child, GW_HWNDNEXT);
-        if (!hasCaption(t) || !IsWindowVisible(c)) continue;
-        SCOPED_TRACE(traced(t.text));
+    forEachShownCaption([&](const fw::ControlTemplate& t, HWND c) {
         RECT r;
         GetClientRect(c, &r);
         const int drawn = textPixels(host, c, r.right, r.bottom);
         const int whole = textPixels(host, c, r.right + (wraps(t) ? 0 : 200), r.bottom * 3 + 40);
         EXPECT_GT(whole, 0);
         EXPECT_EQ(drawn, whole);
-    }
+    });
     DestroyWindow(host);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, CaptionFitTest,
                          ::testing::Values(&res::mainTemplate(), &res::aboutTemplate(), &res::toolsTemplate(),
-                                           &res::pushAddressTemplate()),
+                                           &res::pushAddressTemplate(), &res::findModulesTemplate()),
                          [](const auto& info) { return std::to_string(info.param->id); });
 
 class Win32LayoutTest : public ::testing::Test {
