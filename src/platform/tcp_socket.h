@@ -3,6 +3,8 @@
 // WakeSignal, so no caller ever polls on a short timer.
 #pragma once
 
+#include "platform/socket_endpoints.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -50,6 +52,9 @@ public:
 
     // One send: the count sent (possibly short) or -1. Never raises SIGPIPE.
     long send(std::span<const std::uint8_t> bytes) const;
+
+    // Both ends of the connection; nullopt while it is not connected.
+    std::optional<ConnectionEndpoints> endpoints() const { return connectionEndpoints(handle_); }
 
     // Ends both directions without releasing the handle, so that another
     // thread still using it sees a failure instead of a reused handle.
