@@ -1,5 +1,9 @@
 #include "link/frame_exchange.h"
 
+#include "capture/capture_connection.h"
+#include "capture/capture_file.h"
+#include "platform/socket_endpoints.h"
+
 #include <algorithm>
 #include <array>
 
@@ -14,7 +18,7 @@ FrameExchange::FrameExchange(std::uint32_t addressNetworkOrder, std::uint16_t po
 void FrameExchange::start()
 {
     switch (socket_.connect(address_, port_)) {
-    case AsyncTcpSocket::ConnectStart::Connected: state_ = State::Sending; return sendRest();
+    case AsyncTcpSocket::ConnectStart::Connected: return connected();
     case AsyncTcpSocket::ConnectStart::Pending: state_ = State::Connecting; return;
     case AsyncTcpSocket::ConnectStart::Failed: return failed(Failure::Connect);
     }
@@ -23,7 +27,16 @@ void FrameExchange::start()
 void FrameExchange::finish()
 {
     state_ = State::Done;
+    if (captured_) captured_->close(capture::CaptureConnection::Side::Tool);
     socket_.close();
+}
+
+void FrameExchange::connected()
+{
+    if (capture_)
+        if (const auto ends = connectionEndpoints(socket_.handle())) captured_ = capture_->beginConnection(*ends);
+    state_ = State::Sending;
+    sendRest();
 }
 
 double FrameExchange::elapsed() const
@@ -52,8 +65,7 @@ void FrameExchange::onEvent(const PollItem& item)
     switch (state_) {
     case State::Connecting:
         if (!socket_.connectSucceeded()) return failed(Failure::Connect);
-        state_ = State::Sending;
-        return sendRest();
+        return connected();
     case State::Sending: return sendRest();
     case State::Awaiting: return receive();
     case State::Done: return;
@@ -75,6 +87,7 @@ void FrameExchange::sendRest()
         const long n = socket_.send(rest);
         if (n == AsyncTcpSocket::kWouldBlock) return;
         if (n < 0) return failed(Failure::Send);
+        if (captured_) captured_->sent(rest.first(static_cast<std::size_t>(n)));
         sent(rest.first(static_cast<std::size_t>(n)));
         sentCount_ += static_cast<std::size_t>(n);
     }
@@ -88,8 +101,10 @@ void FrameExchange::receive()
     while (!done()) {
         const long n = socket_.receive(buffer);
         if (n == AsyncTcpSocket::kWouldBlock) return;
+        if (n == 0 && captured_) captured_->close(capture::CaptureConnection::Side::Module);
         if (n <= 0) return failed(Failure::Closed);
         const auto block = std::span(buffer).first(static_cast<std::size_t>(n));
+        if (captured_) captured_->received(block);
         received(block);
         for (const ReceivedItem& item : reader_.feed(block, Clock::now())) {
             handle(item);

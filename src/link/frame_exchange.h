@@ -11,9 +11,15 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace nolt {
+
+namespace capture {
+class CaptureConnection;
+class CaptureFile;
+}  // namespace capture
 
 class FrameExchange : public PolledConnection {
 public:
@@ -34,6 +40,10 @@ protected:
     // The request goes to an IPv4 address in network byte order.
     FrameExchange(std::uint32_t addressNetworkOrder, std::uint16_t port, const Bytes& request,
                   std::chrono::milliseconds timeout);
+
+    // Records the exchange into `file` as one TCP connection, from the
+    // connect to the close (nullptr: nothing is recorded). Call before start().
+    void recordTo(std::shared_ptr<capture::CaptureFile> file) { capture_ = std::move(file); }
 
     // Starts connecting; the derived class calls it last in its constructor,
     // since a connect that fails at once calls failed().
@@ -56,6 +66,7 @@ protected:
 private:
     enum class State { Connecting, Sending, Awaiting, Done };
 
+    void connected();
     void sendRest();
     void receive();
 
@@ -68,6 +79,8 @@ private:
     std::size_t sentCount_ = 0;
     Clock::time_point start_;
     Clock::time_point deadline_;
+    std::shared_ptr<capture::CaptureFile> capture_;
+    std::shared_ptr<capture::CaptureConnection> captured_;
 };
 
 }  // namespace nolt

@@ -1,5 +1,7 @@
 #include "link/link.h"
 
+#include "capture/capture_connection.h"
+#include "capture/capture_file.h"
 #include "link/connect_input.h"
 #include "link/effect.h"
 #include "link/link_texts.h"
@@ -86,13 +88,90 @@ long Link::sendRaw(std::span<const std::uint8_t> bytes)
 {
     const SocketPtr socket = currentSocket();
     if (!socket) return -1;
-    if (!trace_) return socket->send(bytes);
-    // The send and its trace line are one step, so that the reply, which the
-    // link thread may read at once, never comes before it in the trace.
-    std::lock_guard order(traceOrder_);
-    const long sent = socket->send(bytes);
-    if (sent >= 0) traceBlock(TraceDirection::Sent, bytes.first(static_cast<std::size_t>(sent)));
+    if (!trace_ && !recording_.load()) return socket->send(bytes);
+    // The send and its record are one step, so that the reply, which the
+    // link thread may read at once, never comes before it in the trace or
+    // the recording.
+    long sent;
+    {
+        std::lock_guard order(traceOrder_);
+        sent = socket->send(bytes);
+        if (sent >= 0) recordBlock(TraceDirection::Sent, bytes.first(static_cast<std::size_t>(sent)));
+    }
+    reportRecordingFailure();
     return sent;
+}
+
+void Link::recordBlock(TraceDirection direction, std::span<const std::uint8_t> bytes)
+{
+    traceBlock(direction, bytes);
+    if (!captureConnection_) return;
+    if (direction == TraceDirection::Sent)
+        captureConnection_->sent(bytes);
+    else
+        captureConnection_->received(bytes);
+}
+
+void Link::startRecording(std::shared_ptr<capture::CaptureFile> file)
+{
+    {
+        std::lock_guard order(traceOrder_);
+        capture_ = std::move(file);
+        captureConnection_.reset();
+        recording_ = capture_ != nullptr;
+        if (sessionEnds_) beginCapturedConnection();
+    }
+    reportRecordingFailure();
+}
+
+void Link::stopRecording()
+{
+    std::lock_guard order(traceOrder_);
+    capture_.reset();
+    captureConnection_.reset();
+    recording_ = false;
+}
+
+void Link::beginCapturedConnection()
+{
+    if (capture_ && sessionEnds_) captureConnection_ = capture_->beginConnection(*sessionEnds_);
+}
+
+void Link::sessionConnected(const SocketPtr& socket)
+{
+    {
+        std::lock_guard order(traceOrder_);
+        sessionEnds_ = socket->endpoints();
+        beginCapturedConnection();
+    }
+    reportRecordingFailure();
+}
+
+void Link::sessionEnded(bool byModule)
+{
+    {
+        std::lock_guard order(traceOrder_);
+        if (captureConnection_)
+            captureConnection_->close(byModule ? capture::CaptureConnection::Side::Module
+                                               : capture::CaptureConnection::Side::Tool);
+        captureConnection_.reset();
+        sessionEnds_.reset();
+    }
+    reportRecordingFailure();
+}
+
+void Link::reportRecordingFailure()
+{
+    std::shared_ptr<capture::CaptureFile> failed;
+    {
+        std::lock_guard order(traceOrder_);
+        if (!capture_ || !capture_->failed()) return;
+        failed = std::move(capture_);
+        captureConnection_.reset();
+        recording_ = false;
+    }
+    if (const auto error = failed->takeFailure(); error && !stopping_.load())
+        ui_.recordingFailed(failed->path(), *error);
 }
 
 void Link::traceBlock(TraceDirection direction, std::span<const std::uint8_t> bytes) const
@@ -135,6 +214,7 @@ void Link::closeSocket()
         request = std::move(textRequest_);
     }
     if (socket) socket->shutdown();
+    sessionEnded(false);
     // No answer can come any more: whoever waits for one stops now.
     if (request) request->cancel();
     wake_.signal();
@@ -186,6 +266,7 @@ Link::SocketPtr Link::connectProcedure(const std::wstring& ipText, const std::ws
         connectFailed(socket);
         return nullptr;
     }
+    sessionConnected(socket);
     if (!stopping_.load()) ui_.clearLog();
     log(kConnected);
     enable(res::IDC_DISCONNECT, true);
@@ -235,14 +316,20 @@ void Link::receiveLoop(const SocketPtr& socket)
         const long n = outcome == TcpSocket::WaitOutcome::Readable ? socket->receive(buffer) : -1;
         if (closedByTool_.load()) return;
         if (n <= 0) {
+            // The module's own close comes first in the recording; a broken
+            // link is closed by the tool's reset.
+            if (n == 0) sessionEnded(true);
             log(kDisconnected);
             reset();
             return;
         }
         const auto block = std::span(buffer).first(static_cast<std::size_t>(n));
-        if (trace_) {
-            std::lock_guard order(traceOrder_);
-            traceBlock(TraceDirection::Received, block);
+        if (trace_ || recording_.load()) {
+            {
+                std::lock_guard order(traceOrder_);
+                recordBlock(TraceDirection::Received, block);
+            }
+            reportRecordingFailure();
         }
         auto items = reader.feed(block, FrameReader::Clock::now());
         if (!handleItems(std::move(items))) return;

@@ -13,15 +13,22 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace nolt {
+
+namespace capture {
+class CaptureConnection;
+class CaptureFile;
+}  // namespace capture
 
 struct Effect;
 
@@ -60,6 +67,15 @@ public:
     // (reset, a hang-up, stop) cancels it.
     std::shared_ptr<TextRequest> beginTextRequest();
 
+    // Records every block sent and received from now on into `file`, each
+    // link session as one TCP connection; a session already open is begun
+    // there with a handshake now. Replaces a recording in progress. When a
+    // write to the file fails the recording ends and LinkUi hears of it once.
+    void startRecording(std::shared_ptr<capture::CaptureFile> file);
+    // Ends the recording; the file keeps what was recorded.
+    void stopRecording();
+    bool recording() const { return recording_.load(); }
+
     // Ends the link thread and joins it, calling pumpUi while waiting so that
     // a window call the thread is making can complete. After this the thread
     // makes no more window calls.
@@ -79,6 +95,16 @@ private:
     void releaseSocket(const SocketPtr& socket);
     SocketPtr currentSocket() const;
     void traceBlock(TraceDirection direction, std::span<const std::uint8_t> bytes) const;
+    // The trace line and the recording of one block; the caller holds traceOrder_.
+    void recordBlock(TraceDirection direction, std::span<const std::uint8_t> bytes);
+    // The session's TCP connection begins (connected) or ends (closed by the
+    // tool or by the module) in the recording.
+    void sessionConnected(const SocketPtr& socket);
+    void sessionEnded(bool byModule);
+    void beginCapturedConnection();  // the caller holds traceOrder_
+    // Ends a recording whose file failed, and tells the window once. Call
+    // without traceOrder_ held: the window may be waited for.
+    void reportRecordingFailure();
 
     // Window calls of the link thread; silent once stop() has begun.
     void log(const std::wstring& line);
@@ -92,7 +118,13 @@ private:
     SocketPtr socket_;
     std::string peer_;  // "address:port" of the connection, for the trace
     const std::shared_ptr<TraceSink> trace_;
-    std::mutex traceOrder_;  // a send and its trace line against a receive and its
+    // A send and its trace line and recording against a receive and its;
+    // guards the recording's members below.
+    std::mutex traceOrder_;
+    std::shared_ptr<capture::CaptureFile> capture_;
+    std::shared_ptr<capture::CaptureConnection> captureConnection_;
+    std::optional<ConnectionEndpoints> sessionEnds_;  // while a session is connected
+    std::atomic<bool> recording_{false};
     std::shared_ptr<TextRequest> textRequest_;
     std::atomic<bool> connected_{false};
     std::atomic<bool> running_{false};

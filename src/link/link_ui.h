@@ -4,6 +4,7 @@
 // command-line client implement it to record or print.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace nolt {
@@ -24,6 +25,14 @@ public:
     virtual void setControlText(int id, const std::wstring& text) = 0;
     // Enables or disables a control (Connect and Disconnect) by its id.
     virtual void enableControl(int id, bool enabled) = 0;
+    // A recording of the link's traffic has ended because writing to its
+    // file failed (systemError: the system's reason, 0 when it gave none).
+    // Said once per recording; a window that records nothing ignores it.
+    virtual void recordingFailed(const std::filesystem::path& file, int systemError)
+    {
+        (void)file;
+        (void)systemError;
+    }
 };
 
 }  // namespace nolt

@@ -1,10 +1,12 @@
 // The link against a scripted peer on the loopback interface.
+#include "capture/capture_file.h"
 #include "hex.h"
 #include "link/link.h"
 #include "platform/tcp_listener.h"
 #include "platform/tcp_socket.h"
 #include "recording_ui.h"
 #include "res/resource.h"
+#include "support/capture_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -392,6 +394,107 @@ TEST_F(LinkTest, StopPumpsTheWindowCallTheThreadIsWaitingFor)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_FALSE(marshalled.threadRunning());
     EXPECT_EQ(window.inner.log().back(), L"Subcode set successfully");
+}
+
+// Recording the link's traffic. Whenever it starts, the session's
+// connection begins in the file with a handshake and holds what was sent
+// and received from then on; it ends with the close of whoever ended the
+// session, and a recording stopped before that leaves it open.
+enum class SessionEnd { ModuleCloses, ToolDisconnects, RecordingStops };
+struct RecordingCase {
+    const char* name;
+    bool beforeConnecting;
+    SessionEnd end;
+};
+
+class LinkRecordingTest : public LinkTest, public testing::WithParamInterface<RecordingCase> {
+protected:
+    void SetUp() override
+    {
+        LinkTest::SetUp();
+        path = std::filesystem::temp_directory_path()
+               / ("nolt-link-recording-" + std::to_string(listener.port()) + ".pcapng");
+    }
+    void TearDown() override { std::filesystem::remove(path); }
+    std::filesystem::path path;
+};
+
+TEST_P(LinkRecordingTest, TheSessionIsRecordedFromTheStartToItsEnd)
+{
+    const RecordingCase& c = GetParam();
+    auto file = capture::CaptureFile::create(path, "test", nullptr);
+    ASSERT_TRUE(file);
+    if (c.beforeConnecting) link.startRecording(file);
+    TcpConnection peer = connectPeer();
+    ASSERT_TRUE(link.sendCommandFrame(hex("AA 01 01 01 01")));
+    ASSERT_EQ(readBytes(peer, 5), hex("AA 01 01 01 01"));
+    if (!c.beforeConnecting) link.startRecording(file);
+    EXPECT_TRUE(link.recording());
+    file.reset();  // the link keeps it
+    ASSERT_TRUE(link.sendCommandFrame(hex("AA 05 01 01 01")));
+    ASSERT_EQ(readBytes(peer, 5), hex("AA 05 01 01 01"));
+    // The version report in two reads.
+    ASSERT_TRUE(peer.sendAll(hex("AA 05 04 00")));
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(peer.sendAll(hex("00 01 02 03")));
+    ASSERT_TRUE(ui.waitForLog(L"Version number query succeeded"));
+    switch (c.end) {
+    case SessionEnd::ModuleCloses:
+        peer.close();
+        ASSERT_TRUE(ui.waitForLog(L"Disconnected."));
+        break;
+    case SessionEnd::ToolDisconnects: link.reset(); break;
+    case SessionEnd::RecordingStops:
+        link.stopRecording();
+        EXPECT_FALSE(link.recording());
+        ASSERT_TRUE(link.sendCommandFrame(hex("AA 01 01 01 01")));  // not recorded
+        break;
+    }
+    link.stop([] {});
+    link.stopRecording();  // closes the file
+
+    const auto segments = test::readCapture(path).segments;
+    const test::FollowedConnection f = test::followConnection(segments);
+    EXPECT_EQ(f.problems, std::vector<std::string>{});
+    const Bytes version = hex("AA 05 01 01 01");
+    EXPECT_EQ(f.toModule, c.beforeConnecting ? test::concat({hex("AA 01 01 01 01"), version}) : version);
+    EXPECT_EQ(f.toTool, hex("AA 05 04 00 00 01 02 03"));
+    EXPECT_EQ(f.toToolSegments, (std::vector<std::size_t>{4, 4})) << "each read is a segment";
+    using Closer = test::FollowedConnection::Closer;
+    const Closer closer[] = {Closer::Module, Closer::Tool, Closer::None};
+    EXPECT_EQ(f.closer, closer[static_cast<int>(c.end)]);
+    ASSERT_FALSE(segments.empty());
+    EXPECT_EQ(segments.front().toPort, listener.port());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, LinkRecordingTest,
+    testing::Values(RecordingCase{"MidSessionUntilTheModuleCloses", false, SessionEnd::ModuleCloses},
+                    RecordingCase{"BeforeConnectingUntilDisconnect", true, SessionEnd::ToolDisconnects},
+                    RecordingCase{"StoppedWhileTheSessionGoesOn", false, SessionEnd::RecordingStops}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LinkTest, ARecordingWhoseFileFailsEndsAndIsSaidOnce)
+{
+    int blocks = 0;
+    // The headers and the handshake go in; the first data block fails.
+    auto file = capture::CaptureFile::create(
+        [&](std::span<const std::uint8_t>, int* error) {
+            *error = 5;
+            return ++blocks < 6;
+        },
+        "memory", "test", nullptr);
+    ASSERT_TRUE(file);
+    TcpConnection peer = connectPeer();
+    link.startRecording(file);
+    ASSERT_TRUE(link.sendCommandFrame(hex("AA 05 01 01 01")));
+    EXPECT_FALSE(link.recording());
+    ASSERT_TRUE(peer.sendAll(hex("AA 05 04 00 00 00 07 07")));
+    ASSERT_TRUE(ui.waitForLog(L"Version number query succeeded"));
+    ASSERT_TRUE(link.sendCommandFrame(hex("AA 05 01 01 01")));
+    EXPECT_EQ(ui.events(), (std::vector<std::wstring>{L"recording failed 5", L"text 1027=7",
+                                                      L"log Version number query succeeded"}));
+    EXPECT_EQ(blocks, 6) << "the link writes nothing more to a failed file";
 }
 
 }  // namespace

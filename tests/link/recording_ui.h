@@ -35,6 +35,10 @@ public:
     {
         record([&] { events_.push_back(L"enable " + std::to_wstring(id) + (enabled ? L"=1" : L"=0")); });
     }
+    void recordingFailed(const std::filesystem::path&, int systemError) override
+    {
+        record([&] { events_.push_back(L"recording failed " + std::to_wstring(systemError)); });
+    }
 
     // Waits until the predicate holds over the recorded state.
     bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(5))
