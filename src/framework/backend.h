@@ -2,7 +2,7 @@
 // offers it. The shared part (this folder) holds everything that is not
 // toolkit code: the message table and its dispatch, data exchange, the
 // default handlers, the system-menu item list, the message-box sink and
-// AfxMessageBox, the modal hook, the application object and the socket
+// AfxMessageBox, the save-file dialog's sink, the modal hook, the application object and the socket
 // start-up hook. One backend is linked: qt/ (Linux) or win32/ (Windows).
 //
 // A backend defines:
@@ -12,6 +12,7 @@
 //      CDialogEx(const DialogTemplate&, CDialogEx*), ~CDialogEx()
 //      DestroyWindow, IsWindowCreated, IsWindowVisible,
 //      Create, DoModal, EndDialog, ShowMinimized, systemMenuItemAppended,
+//      systemMenuItemChecked,
 //      HasControl, GetDlgItemText, SetDlgItemText, EnableControl,
 //      IsControlEnabled, IsControlVisible, GetControlRect, MapDialogRect,
 //      CheckDlgButton, IsDlgButtonChecked, GetCurSel, SetCurSel,
@@ -41,6 +42,7 @@
 #include <functional>
 
 #include "framework/dialog.h"
+#include "framework/file_dialog.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"
 
@@ -58,6 +60,11 @@ int runApplication(const std::function<void()>& initInstance);
 // is in front; returns the button that closed it (IDOK). Called on the UI
 // thread.
 int showNativeMessageBox(const MessageBoxRequest& request);
+
+// Shows the platform's modal save-file dialog over `owner` (a window the
+// user works in) and returns the chosen file, or nullopt when cancelled.
+// Called on the UI thread.
+std::optional<std::filesystem::path> showNativeSaveFileDialog(const SaveFileRequest& request, CDialogEx* owner);
 
 }  // namespace backend
 

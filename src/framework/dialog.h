@@ -25,8 +25,9 @@ inline constexpr int SC_MINIMIZE = 0xF020;
 inline constexpr int SC_CLOSE = 0xF060;
 
 struct SystemMenuItem {
-    int command;        // 0 for a separator
-    std::wstring text;  // empty for a separator
+    int command;           // 0 for a separator
+    std::wstring text;     // empty for a separator
+    bool checked = false;  // shows a check mark
 };
 
 // Passed to DoDataExchange; `saving` is true when controls are read into
@@ -122,6 +123,9 @@ public:
     void AppendSystemMenuItem(int command, const std::wstring& text);
     std::vector<SystemMenuItem> GetSystemMenuItems() const;
     bool IsSystemMenuOpen() const;
+    // The check mark of an appended item (an item that is not there is left alone).
+    void CheckSystemMenuItem(int command, bool checked);
+    bool IsSystemMenuItemChecked(int command) const;
 
     // Messages. SendNotification dispatches through the message table whatever
     // the control's state (tests reach hidden controls this way).
@@ -159,6 +163,8 @@ private:
     void ShowMinimized();
     // Lets a backend with a native system menu add the item to it.
     void systemMenuItemAppended(const SystemMenuItem& item);
+    // Lets a backend with a native system menu show an item's new check mark.
+    void systemMenuItemChecked(const SystemMenuItem& item);
     const DialogTemplate& tpl_;
     CDialogEx* parent_;
     std::vector<SystemMenuItem> sysMenu_;  // appended items

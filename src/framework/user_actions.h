@@ -5,6 +5,7 @@
 // Call these on the UI thread (the test's main thread).
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -67,6 +68,25 @@ bool messageBoxOpen();
 // Closes an open message box as if its OK button were pressed; returns
 // whether there was one.
 bool closeMessageBox();
+
+// Chooses the item `command` of a dialog's system menu as a user does. On
+// Qt the menu is opened (Alt+Space) and the item triggered; on Windows,
+// whose menu runs a tracking loop of its own, the item is looked up in the
+// real menu and the command sent as the menu sends it. Only an item the
+// menu holds can be chosen; returns whether it was. Whatever the choice
+// starts (a modal dialog too) has run when this returns.
+bool chooseSystemMenuItem(CDialogEx& dlg, int command);
+// Whether the item `command` shows a check mark in the dialog's system menu
+// as the platform draws it (false when there is no such item).
+bool systemMenuItemChecked(CDialogEx& dlg, int command);
+
+// The save-file dialog open now (a real one, not the test sink's): its file
+// types as listed, the one it starts with first; empty when none is open.
+std::vector<std::wstring> saveFileTypes();
+// Answers the open save-file dialog: puts the name in its file-name field
+// and presses Save, or with an empty path presses Cancel. Returns whether
+// a dialog was open.
+bool answerSaveFile(const std::filesystem::path& file);
 
 // Serves the window system's events, posted commands and calls from other
 // threads for `ms` milliseconds.

@@ -16,6 +16,11 @@ void CDialogEx::systemMenuItemAppended(const SystemMenuItem&)
     // The menu is built from GetSystemMenuItems each time it opens.
 }
 
+void CDialogEx::systemMenuItemChecked(const SystemMenuItem&)
+{
+    // The check marks too.
+}
+
 bool CDialogEx::IsSystemMenuOpen() const
 {
     return onUi([&] { return d_->window && d_->window->isSystemMenuOpen(); });
@@ -32,6 +37,9 @@ void DialogWindow::openSystemMenu(const QPoint& globalPos)
             continue;
         }
         QAction* a = menu->addAction(QString::fromStdWString(item.text));
+        a->setCheckable(item.checked);
+        a->setChecked(item.checked);
+        a->setData(item.command);
         const int cmd = item.command;
         // Run the command once the menu has closed, as a posted command would.
         connect(a, &QAction::triggered, this, [this, cmd] {

@@ -6,9 +6,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -60,6 +64,28 @@ void typeAtFocus(std::wstring_view text)
 QMessageBox* openBox()
 {
     return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+}
+
+QFileDialog* openFileDialog()
+{
+    return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+}
+
+// Opens the dialog's system menu with Alt+Space, as a user does.
+QMenu* openSystemMenu(CDialogEx& dlg)
+{
+    QDialog* w = DialogAccess::window(dlg);
+    if (!w || !activate(dlg)) return nullptr;
+    QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Space, Qt::AltModifier);
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+// The system-menu item that sends `command`.
+QAction* menuItem(const QMenu& menu, int command)
+{
+    for (QAction* a : menu.actions())
+        if (!a->isSeparator() && a->data().toInt() == command) return a;
+    return nullptr;
 }
 
 // The middle of a list box's item, in its viewport, scrolled into view;
@@ -170,6 +196,68 @@ bool closeMessageBox()
     QMessageBox* box = openBox();
     if (!box) return false;
     box->done(QMessageBox::Ok);
+    return true;
+}
+
+bool chooseSystemMenuItem(CDialogEx& dlg, int command)
+{
+    QMenu* menu = openSystemMenu(dlg);
+    if (!menu) return false;
+    QAction* item = menuItem(*menu, command);
+    const bool usable = item && item->isEnabled();
+    if (usable) item->trigger();
+    menu->close();
+    // The menu hands the command on once it has closed, as a posted call.
+    QApplication::processEvents();
+    return usable;
+}
+
+bool systemMenuItemChecked(CDialogEx& dlg, int command)
+{
+    QMenu* menu = openSystemMenu(dlg);
+    if (!menu) return false;
+    const QAction* item = menuItem(*menu, command);
+    const bool checked = item && item->isChecked();
+    menu->close();
+    return checked;
+}
+
+std::vector<std::wstring> saveFileTypes()
+{
+    const QFileDialog* d = openFileDialog();
+    if (!d) return {};
+    std::vector<std::wstring> types{d->selectedNameFilter().toStdWString()};
+    for (const QString& filter : d->nameFilters())
+        if (filter != d->selectedNameFilter()) types.push_back(filter.toStdWString());
+    return types;
+}
+
+bool answerSaveFile(const std::filesystem::path& file)
+{
+    QFileDialog* d = openFileDialog();
+    if (!d) return false;
+    if (file.empty()) {
+        d->reject();
+        return true;
+    }
+    // Typed into its file-name field, as a user types a whole path there.
+    const QString name = QFile::decodeName(QByteArray::fromStdString(file.string()));
+    if (auto* field = d->findChild<QLineEdit*>("fileNameEdit")) {
+        field->setFocus(Qt::MouseFocusReason);
+        field->selectAll();
+        QTest::keyClicks(field, name);
+    } else {
+        d->selectFile(name);
+    }
+    // Its Save button (the desktop's own dialog, where one stands in, has
+    // none of Qt's buttons: it is accepted as the button would).
+    const auto* buttons = d->findChild<QDialogButtonBox*>();
+    for (QAbstractButton* b : buttons ? buttons->buttons() : QList<QAbstractButton*>()) {
+        if (buttons->buttonRole(b) != QDialogButtonBox::AcceptRole) continue;
+        b->click();
+        return true;
+    }
+    QMetaObject::invokeMethod(d, "accept");
     return true;
 }
 

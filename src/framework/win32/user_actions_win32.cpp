@@ -10,6 +10,8 @@
 
 #include "framework/win32/win32_impl.h"
 
+#include <dlgs.h>
+
 namespace nolt::fw::user {
 namespace {
 
@@ -45,26 +47,50 @@ void postKey(HWND to, UINT vk)
     PostMessageW(to, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
 }
 
-// A message box open on the UI thread: a dialog-class window that is none
-// of the framework's dialogs.
-HWND findMessageBox()
+// The common dialogs' file-name field: a combo box in the explorer style,
+// an edit in the older one.
+HWND fileNameField(HWND dialog)
+{
+    HWND field = GetDlgItem(dialog, cmb13);
+    return field ? field : GetDlgItem(dialog, edt1);
+}
+
+// A window open on the UI thread that is a dialog-class window but none of
+// the framework's dialogs: a message box, or (fileDialog) a save-file dialog.
+HWND findSystemDialog(bool fileDialog)
 {
     struct Search {
+        bool fileDialog;
         HWND found = nullptr;
-    } search;
+    } search{fileDialog};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
             wchar_t cls[16] = {};
             GetClassNameW(hwnd, cls, 16);
-            if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(hwnd) && !dialogOf(hwnd)) {
-                reinterpret_cast<Search*>(lp)->found = hwnd;
+            if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(hwnd) && !dialogOf(hwnd)
+                && (fileNameField(hwnd) != nullptr) == s.fileDialog) {
+                s.found = hwnd;
                 return FALSE;
             }
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND findMessageBox()
+{
+    return findSystemDialog(false);
+}
+
+// The state of a system-menu item (-1: the menu has no such item).
+UINT systemMenuState(CDialogEx& dlg, int command)
+{
+    HWND w = DialogAccess::window(dlg);
+    HMENU menu = w ? GetSystemMenu(w, FALSE) : nullptr;
+    return menu ? GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) : static_cast<UINT>(-1);
 }
 
 std::map<UINT_PTR, std::function<void()>>& timers()
@@ -226,6 +252,51 @@ bool closeMessageBox()
     HWND box = findMessageBox();
     if (!box) return false;
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+}
+
+bool chooseSystemMenuItem(CDialogEx& dlg, int command)
+{
+    const UINT state = systemMenuState(dlg, command);
+    if (state == static_cast<UINT>(-1) || (state & (MF_DISABLED | MF_GRAYED | MF_SEPARATOR))) return false;
+    // What the menu sends when the item is clicked; the handler (and any
+    // modal dialog it opens) has run when SendMessage returns.
+    SendMessageW(DialogAccess::window(dlg), WM_SYSCOMMAND, static_cast<WPARAM>(command), 0);
+    serveMessages();
+    return true;
+}
+
+bool systemMenuItemChecked(CDialogEx& dlg, int command)
+{
+    const UINT state = systemMenuState(dlg, command);
+    return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
+}
+
+std::vector<std::wstring> saveFileTypes()
+{
+    HWND dialog = findSystemDialog(true);
+    HWND list = dialog ? GetDlgItem(dialog, cmb1) : nullptr;
+    if (!list) return {};
+    const int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    const int first = std::max(0, static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)));
+    std::vector<std::wstring> types;
+    for (int n = 0; n < count; ++n) {
+        const int i = (first + n) % count;
+        std::wstring text(static_cast<std::size_t>(SendMessageW(list, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+        types.push_back(text);
+    }
+    return types;
+}
+
+bool answerSaveFile(const std::filesystem::path& file)
+{
+    HWND dialog = findSystemDialog(true);
+    if (!dialog) return false;
+    const int button = file.empty() ? IDCANCEL : IDOK;
+    if (!file.empty()) SetWindowTextW(fileNameField(dialog), file.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
     return true;
 }
 
