@@ -126,6 +126,7 @@ bool Cnolt_PCClientDlg::OnInitDialog()
     if (HasSystemMenu() && !about.empty()) {
         AppendSystemMenuSeparator();
         AppendSystemMenuItem(IDM_FIND_MODULES, std::wstring(res::loadString(IDS_FIND_MODULES)));
+        AppendSystemMenuItem(IDM_RECORD_FRAMES, std::wstring(res::loadString(IDS_RECORD_FRAMES)));
         AppendSystemMenuItem(IDM_ABOUTBOX, about);
     }
     SetAppIcon();
@@ -153,6 +154,7 @@ void Cnolt_PCClientDlg::OnSysCommand(int command)
         return;
     }
     if ((command & 0xFFF0) == IDM_FIND_MODULES) return OnFindModules();
+    if ((command & 0xFFF0) == IDM_RECORD_FRAMES) return OnRecordFrames();
     CDialogEx::OnSysCommand(command);
 }
 

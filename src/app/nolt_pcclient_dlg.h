@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
@@ -15,6 +16,10 @@
 #include "link/link_ui.h"
 
 namespace nolt {
+
+namespace capture {
+class CaptureFile;
+}  // namespace capture
 
 class FindModulesDlg;
 
@@ -39,6 +44,7 @@ public:
     void messageBox(const std::wstring& text, BoxIcon icon) override;
     void setControlText(int id, const std::wstring& text) override;
     void enableControl(int id, bool enabled) override;
+    void recordingFailed(const std::filesystem::path& file, int systemError) override;
 
 protected:
     void DoDataExchange(fw::DataExchange& dx) override;
@@ -91,6 +97,13 @@ protected:
     void OnBnClickedTools();
     // "Find modules…" of the system menu (scan/find_modules_handler.cpp).
     void OnFindModules();
+    // "Record frames…" of the system menu (app/record_frames.cpp): asks for
+    // a file and records the link's traffic into it, or ends the recording.
+    void OnRecordFrames();
+    // The recording's file, made at the path the user chose. Tests give one
+    // whose writes fail.
+    virtual std::shared_ptr<capture::CaptureFile> CreateCaptureFile(const std::filesystem::path& path,
+                                                                    int* systemError);
 
     // The log box never shows a caret, also after it gains the focus.
     void OnEnSetfocusLog();

@@ -18,10 +18,13 @@ inline constexpr int IDI_MAIN = 140;            // the window icon
 inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr int IDP_SOCKETS_INIT_FAILED = 103;
 inline constexpr int IDS_FIND_MODULES = 104;
+inline constexpr int IDS_RECORD_FRAMES = 105;
 
-// System-menu commands of the About and the "Find modules…" items.
+// System-menu commands of the About, the "Find modules…" and the "Record
+// frames…" items.
 inline constexpr int IDM_ABOUTBOX = 0x0010;
 inline constexpr int IDM_FIND_MODULES = 0x0020;
+inline constexpr int IDM_RECORD_FRAMES = 0x0030;
 
 // Standard button id (the About box's OK button).
 inline constexpr int IDOK = 1;

@@ -10,6 +10,7 @@ std::wstring_view loadString(int id)
     case IDS_ABOUTBOX: return kAboutMenuItem;
     case IDP_SOCKETS_INIT_FAILED: return kSocketsInitFailed;
     case IDS_FIND_MODULES: return kFindModulesMenuItem;
+    case IDS_RECORD_FRAMES: return kRecordFramesMenuItem;
     default: return {};
     }
 }

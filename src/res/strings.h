@@ -16,6 +16,8 @@ inline constexpr std::wstring_view kMainCaption = L"nolt PC client V1.0";
 inline constexpr std::wstring_view kAboutMenuItem = L"关于 nolt PC client V1.0";
 // String 104: the item of the system menu that opens the "Find modules" dialog.
 inline constexpr std::wstring_view kFindModulesMenuItem = L"Find modules…";
+// String 105: the checked item of the system menu that records the frames to a file.
+inline constexpr std::wstring_view kRecordFramesMenuItem = L"Record frames…";
 // String 103: shown when the socket library cannot be started.
 inline constexpr std::wstring_view kSocketsInitFailed = L"Windows 套接字初始化失败。";
 

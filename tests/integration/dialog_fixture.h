@@ -50,6 +50,8 @@ public:
     using Cnolt_PCClientDlg::link_;
     using Cnolt_PCClientDlg::findModules_;
     int saves = 0;
+    // When set, makes the recordings' files instead of the dialog.
+    std::function<std::shared_ptr<capture::CaptureFile>(const std::filesystem::path&, int*)> captureFiles;
 
     // The link thread calls the dialog's virtual functions, so a class
     // derived from the dialog stops it before its own destruction begins.
@@ -60,6 +62,11 @@ protected:
     {
         ++saves;
         Cnolt_PCClientDlg::SaveSettings();
+    }
+    std::shared_ptr<capture::CaptureFile> CreateCaptureFile(const std::filesystem::path& path,
+                                                            int* systemError) override
+    {
+        return captureFiles ? captureFiles(path, systemError) : Cnolt_PCClientDlg::CreateCaptureFile(path, systemError);
     }
 };
 
