@@ -256,9 +256,11 @@ TEST_F(MainDialogTest, AboutBoxFromSystemMenuLeavesStateUnchanged)
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     const QList<QAction*> actions = menu->actions();
-    ASSERT_GE(actions.size(), 5);
-    EXPECT_TRUE(actions[actions.size() - 3]->isSeparator());
-    EXPECT_EQ(actions[actions.size() - 2]->text().toStdWString(), L"Find modules…");
+    ASSERT_GE(actions.size(), 6);
+    EXPECT_TRUE(actions[actions.size() - 4]->isSeparator());
+    EXPECT_EQ(actions[actions.size() - 3]->text().toStdWString(), L"Find modules…");
+    EXPECT_EQ(actions[actions.size() - 2]->text().toStdWString(), L"Record frames…");
+    EXPECT_FALSE(actions[actions.size() - 2]->isChecked());
     QAction* about = actions.back();
     EXPECT_EQ(about->text().toStdWString(), L"关于 nolt PC client V1.0");
 
@@ -287,10 +289,10 @@ TEST_F(MainDialogTest, RightClickOnBackgroundOpensSystemMenu)
     ASSERT_NE(menu, nullptr);
     std::vector<int> commands;
     for (const fw::SystemMenuItem& item : dlg->GetSystemMenuItems()) commands.push_back(item.command);
-    EXPECT_EQ(commands,
-              (std::vector<int>{fw::SC_MINIMIZE, fw::SC_CLOSE, 0, res::IDM_FIND_MODULES, res::IDM_ABOUTBOX}));
+    EXPECT_EQ(commands, (std::vector<int>{fw::SC_MINIMIZE, fw::SC_CLOSE, 0, res::IDM_FIND_MODULES,
+                                          res::IDM_RECORD_FRAMES, res::IDM_ABOUTBOX}));
     // Its Close item takes the window-close path, which ends the dialog.
-    ASSERT_EQ(menu->actions().size(), 5);
+    ASSERT_EQ(menu->actions().size(), 6);
     menu->actions()[1]->trigger();
     menu->close();
     EXPECT_TRUE(test::pumpUntil([&] { return !dlg->IsWindowVisible(); }));

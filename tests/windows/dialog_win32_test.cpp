@@ -182,15 +182,19 @@ TEST_F(Win32DialogTest, TheMainDialogIsTheDialogManagersWindowOfTemplate102)
     EXPECT_FALSE(dlg->IsResizable());
     HMENU menu = GetSystemMenu(w, FALSE);
     const int n = GetMenuItemCount(menu);
-    ASSERT_GE(n, 3);
+    ASSERT_GE(n, 4);
     EXPECT_EQ(GetMenuItemID(menu, n - 1), static_cast<UINT>(res::IDM_ABOUTBOX));
     wchar_t text[64] = {};
     GetMenuStringW(menu, static_cast<UINT>(n - 1), text, 64, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(text), res::kAboutMenuItem);
-    EXPECT_EQ(GetMenuItemID(menu, n - 2), static_cast<UINT>(res::IDM_FIND_MODULES));
+    EXPECT_EQ(GetMenuItemID(menu, n - 2), static_cast<UINT>(res::IDM_RECORD_FRAMES));
     GetMenuStringW(menu, static_cast<UINT>(n - 2), text, 64, MF_BYPOSITION);
+    EXPECT_EQ(std::wstring(text), res::kRecordFramesMenuItem);
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(n - 2), MF_BYPOSITION) & MF_CHECKED, 0u);
+    EXPECT_EQ(GetMenuItemID(menu, n - 3), static_cast<UINT>(res::IDM_FIND_MODULES));
+    GetMenuStringW(menu, static_cast<UINT>(n - 3), text, 64, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(text), res::kFindModulesMenuItem);
-    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(n - 3), MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(n - 4), MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
     EXPECT_EQ(dlg->GetFocusId(), res::IDC_LINK_IP);
 }
 
