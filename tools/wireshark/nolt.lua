@@ -2,9 +2,12 @@
 -- (AA, code, N, N payload bytes, checksum) and the unframed push-address
 -- text that the tool and a camera module exchange on one TCP connection.
 --
--- Install: copy this file into Wireshark's personal plugins folder
+-- Install: the Debian package puts it in Wireshark's global Lua plugins
+-- folder; otherwise copy this file into the personal plugins folder
 -- (Linux: ~/.local/lib/wireshark/plugins/, Windows: %APPDATA%\Wireshark\plugins\)
 -- or load it for one run:  tshark -X lua_script:nolt.lua -r capture.pcap
+-- Loaded twice (a personal copy beside the installed one, or -X where the
+-- package is installed), the second copy steps aside.
 --
 -- Traffic on TCP port 2000 (preference "nolt.tcp_port") is taken as ours;
 -- on other ports a segment that starts with AA and a known code, or with
@@ -55,7 +58,10 @@ local sub_lists = {
 local no_udp_filler = "0000000E0000"
 -- END GENERATED TABLES
 
-local nolt = Proto("nolt", "nolt module protocol")
+-- Wireshark refuses a second protocol of the same name with an error; the
+-- copy loaded first keeps it.
+local registered, nolt = pcall(Proto, "nolt", "nolt module protocol")
+if not registered then return end
 
 local START = 0xAA
 local OVERHEAD = 4 -- start, code, length, checksum
