@@ -13,7 +13,9 @@ BUILD=${1:-$ROOT/build-windows}
 mkdir -p "$BUILD"
 BUILD=$(cd "$BUILD" && pwd)
 
-need_packages cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine
+need_packages cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine python3
+# The recording the dialog test makes under wine is read by tshark here.
+need_packages tshark || echo "tshark could not be installed: the Windows recording will not be read"
 
 . scripts/wine-env.sh "$BUILD/wineprefix" null
 
@@ -55,7 +57,10 @@ ctest --test-dir "$BUILD" -LE "soak|gui|integration" -V -j "$(jobs)" > "$log" 2>
 # program's. The flood of 10,000 replies is left to the native stages:
 # wine's edit control lays out the whole log again on every append, which
 # makes it take minutes there and shows nothing new.
-LC_ALL=zh_CN.UTF-8 GTEST_FILTER='-*TenThousand*' \
+# The dialog test of "Record frames…" leaves its file for tshark here.
+recording=$BUILD/dialog-recording.pcapng
+rm -f "$recording"
+LC_ALL=zh_CN.UTF-8 GTEST_FILTER='-*TenThousand*' NOLT_TEST_RECORDING=$(winepath -w "$recording") \
     ctest --test-dir "$BUILD" -L "gui|integration" -V -j 1 >> "$log" 2>&1 || status=$?
 # Each test program is one CTest test; count the test cases inside them too.
 grep -E "^[0-9]+: \[  FAILED  \]|\*\*\*(Failed|Timeout|Exception)|Not Run" "$log" || true
@@ -83,6 +88,18 @@ if [ "$status" -ne 0 ]; then
     fi
 fi
 wineserver --kill || true
+
+# tshark with the dissector reads the recording the tool made on Windows.
+read_status=0
+python3 tests/wireshark/check_capture.py --read "$recording" --plugin "$ROOT/tools/wireshark/nolt.lua" \
+    --work "$BUILD/capture" > "$BUILD/recording-check.log" 2>&1 || read_status=$?
+cat "$BUILD/recording-check.log"
+if [ "$read_status" -eq 77 ]; then
+    echo "(the Windows recording was not read: tshark is missing)"
+elif [ "$read_status" -ne 0 ]; then
+    echo "tshark did not read the recording made under wine as it should"
+    status=1
+fi
 
 programs=$(grep -E "^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*(Passed|\*\*\*)" "$log" | wc -l)
 # A test that cannot run here (the standard user's run without root) is

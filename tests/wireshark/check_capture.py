@@ -1,10 +1,21 @@
 #!/usr/bin/env python3
-"""Records a session of the tool's commands with four simulated modules on
-127.0.0.1 (tcpdump on the loopback interface), has tshark decode it with the
-nolt dissector, and checks every decoded frame: direction, code, name,
-length, checksum status and the payload fields, and how the frames lay in
-the TCP segments (coalesced replies in one segment, split replies
-reassembled from several).
+"""Checks the nolt dissector and the tool's own recordings with tshark.
+
+--session PROGRAM  records a session of the tool's commands with four
+    simulated modules on 127.0.0.1 (tcpdump on the loopback interface), has
+    tshark decode it with the dissector, and checks every decoded frame:
+    direction, code, name, length, checksum status and the payload fields,
+    and how the frames lay in the TCP segments (coalesced replies in one
+    segment, split replies reassembled from several).
+--recorder PROGRAM  has PROGRAM (record_session) record exchanges with two
+    modules into one file through the tool's recorder;
+--dialog-test PROGRAM  runs the dialog test that records a session through
+    "Record frames…" (integration_tests) and keeps its file;
+--read FILE --expect dialog  reads a file that test made elsewhere (the
+    Windows build's, under wine).
+A recording must decode with every frame named as expected on each
+connection, good IP and TCP checksums and no TCP analysis flags; the dialog's
+must still open in tshark when cut after any of its blocks.
 
 Exit code 77 (skipped) when tshark or tcpdump is missing or the user may not
 capture; anything else that goes wrong fails.
@@ -12,13 +23,16 @@ capture; anything else that goes wrong fails.
 Standard library only."""
 
 import argparse
+import concurrent.futures
 import json
 import os
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import sys
+import tempfile
 import time
 
 SKIP = 77
@@ -281,17 +295,189 @@ def split_problem(pcap, ports):
     return None
 
 
+# ---- recordings made by the tool itself -----------------------------------
+
+# The dialog test's session: recording starts on the first module's open
+# connection; the second module answers in pieces.
+DIALOG = [
+    ["Status query", "Status report", "Version query", "Version report", "Main stream settings",
+     "Main stream settings result", "Address request", "Address answer", "Address upload"],
+    ["Status query", "Status report"],
+]
+# record_session's exchanges, by module: each list is one connection.
+SETTINGS = 200
+RECORDER = {
+    "normal": [["Status query", "Version query", "Status report", "Version report"],
+               ["Main stream settings"] * SETTINGS + ["Main stream settings result"] * SETTINGS,
+               ["Version query", "Version report"]],
+    "split": [["Status query", "Version query", "Status report", "Version report"]],
+}
+GOOD = "1"  # tshark's checksum status "Good"
+
+
+def pcapng_block_ends(pcap):
+    """The offset after each block of a pcapng file."""
+    with open(pcap, "rb") as f:
+        data = f.read()
+    ends, at = [], 0
+    while at + 12 <= len(data):
+        length = struct.unpack_from("<I", data, at + 4)[0]
+        if length < 12 or at + length > len(data):
+            fail("%s: a block at offset %d is cut short" % (pcap, at))
+        at += length
+        ends.append(at)
+    if at != len(data):
+        fail("%s: %d bytes after the last whole block" % (pcap, len(data) - at))
+    return data, ends
+
+
+def check_cuts(pcap):
+    """A recording cut after any of its blocks, as a crash would leave it,
+    still opens in tshark: each cut is read, two at a time."""
+    data, ends = pcapng_block_ends(pcap)
+    # The section header and the interface come first; a file cut before the
+    # interface holds no packets to read, but it must open too.
+    with tempfile.TemporaryDirectory() as folder:
+        def read(end):
+            cut = os.path.join(folder, "cut-%d.pcapng" % end)
+            with open(cut, "wb") as f:
+                f.write(data[:end])
+            run = subprocess.run(["tshark", "-n", "-r", cut], capture_output=True, text=True, timeout=60)
+            errors = [l for l in run.stderr.splitlines() if "Running as user" not in l]
+            return None if run.returncode == 0 and not errors else "cut at %d bytes: %s" % (end, " ".join(errors))
+        with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+            problems = [p for p in pool.map(read, ends) if p]
+    print("%s: %d cuts at block boundaries open in tshark" % (os.path.basename(pcap), len(ends) - len(problems)))
+    return problems
+
+
+def check_recording(pcap, plugin, connections, module_of=None, cuts=True):
+    """Every connection's frames by name, in order; good checksums and no
+    TCP analysis flags on any packet; with cuts, every cut at a block
+    boundary opens. `connections` is a list of name lists in the order the
+    connections began, or with module_of (stream -> module) a dict of such
+    lists by module."""
+    if not os.path.exists(pcap):
+        fail("no recording at %s" % pcap)
+    packets = json.loads(tshark(["-r", pcap, "-X", "lua_script:" + plugin, "-T", "json", "--no-duplicate-keys",
+                                 "-o", "ip.check_checksum:TRUE", "-o", "tcp.check_checksum:TRUE"]))
+    errors = []
+    names = {}  # tcp.stream -> names of its units
+    for packet in packets:
+        layers = packet["_source"]["layers"]
+        number = layers["frame"]["frame.number"]
+        flat = flatten(layers, {})
+        for field in ("ip.checksum.status", "tcp.checksum.status"):
+            if flat.get(field) != GOOD:
+                errors.append("frame %s: %s is %r" % (number, field, flat.get(field)))
+        if "tcp.analysis.flags" in flat:
+            errors.append("frame %s: TCP analysis flags %s" % (number, json.dumps(layers["tcp"].get("tcp.analysis"))))
+        stream = int(layers["tcp"]["tcp.stream"])
+        for tree in as_list(layers.get("nolt", [])):
+            unit = flatten(tree, {})
+            names.setdefault(stream, []).append(unit.get("nolt.name"))
+            if unit.get("nolt.checksum.status", GOOD) != GOOD:
+                errors.append("frame %s: the %s has a bad checksum" % (number, unit.get("nolt.name")))
+    got = [names.get(stream, []) for stream in sorted({int(p["_source"]["layers"]["tcp"]["tcp.stream"])
+                                                       for p in packets})]
+    if module_of is not None:
+        by_module = {}
+        for stream, units in enumerate(got):
+            by_module.setdefault(module_of.get(stream), []).append(units)
+        got = by_module
+    if got != connections:
+        errors.append("the frames by connection are %s, expected %s" % (summary(got), summary(connections)))
+    if cuts:
+        errors += check_cuts(pcap)
+    if errors:
+        fail("%s: %d problems:\n  %s" % (pcap, len(errors), "\n  ".join(errors)))
+    print("%s: %d packets, every frame named as expected, checksums good, no TCP analysis flags"
+          % (os.path.basename(pcap), len(packets)))
+
+
+def summary(connections):
+    """Long runs of one name shortened, for messages."""
+    def runs(names):
+        out = []
+        for name in names:
+            if out and out[-1][0] == name:
+                out[-1][1] += 1
+            else:
+                out.append([name, 1])
+        return ", ".join(n if c == 1 else "%d x %s" % (c, n) for n, c in out)
+    if isinstance(connections, dict):
+        return {k: summary(v) for k, v in connections.items()}
+    return ["[" + runs(c) + "]" for c in connections]
+
+
+def module_ports(pcap):
+    """tcp.stream -> the port the stream's SYN went to."""
+    fields = tshark(["-r", pcap, "-Y", "tcp.flags.syn == 1 && tcp.flags.ack == 0", "-T", "fields",
+                     "-e", "tcp.stream", "-e", "tcp.dstport"])
+    return {int(stream): int(port) for stream, port in (l.split("\t") for l in fields.splitlines())}
+
+
+def run_program(command, env=None, timeout=120):
+    run = subprocess.run(command, capture_output=True, text=True, timeout=timeout,
+                         env=dict(os.environ, NOLT_SCAN_LOOPBACK_ONLY="1", **(env or {})))
+    if run.returncode != 0:
+        fail("%s failed:\n%s%s" % (" ".join(command), run.stdout[-3000:], run.stderr[-3000:]))
+    return run.stdout
+
+
+def check_recorder(program, plugin, work):
+    pcap = os.path.join(work, "recorder.pcapng")
+    line = run_program([program, pcap]).split()
+    if len(line) != 3 or line[0] != "ports":
+        fail("%s printed %r" % (program, line))
+    role = {int(line[1]): "normal", int(line[2]): "split"}
+    module_of = {stream: role.get(port) for stream, port in module_ports(pcap).items()}
+    # The same writer as the dialog's, whose recordings are cut at every
+    # block; a tshark run per cut is time better spent once.
+    check_recording(pcap, plugin, RECORDER, module_of, cuts=False)
+    # A second copy of the dissector (a personal one beside the installed
+    # one) loads without an error, and the first one still decodes.
+    copy = os.path.join(work, "nolt-copy.lua")
+    shutil.copyfile(plugin, copy)
+    names = tshark(["-r", pcap, "-X", "lua_script:" + plugin, "-X", "lua_script:" + copy, "-Y", "nolt",
+                    "-T", "fields", "-e", "nolt.name"])
+    if "Status query" not in names:
+        fail("with two copies of the dissector loaded, nothing was decoded")
+    print("two copies of the dissector load, and it decodes")
+
+
+def check_dialog_test(program, plugin, work):
+    pcap = os.path.join(work, "dialog.pcapng")
+    if os.path.exists(pcap):
+        os.remove(pcap)
+    run_program([program, "--gtest_filter=RecordFramesTest.ASessionIsRecordedUntilTheToolCloses"],
+                env={"NOLT_TEST_RECORDING": pcap, "QT_QPA_PLATFORM": "offscreen"})
+    check_recording(pcap, plugin, DIALOG)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--session", required=True)
+    what = parser.add_mutually_exclusive_group(required=True)
+    what.add_argument("--session", help="the tcpdump session's program (capture_session)")
+    what.add_argument("--recorder", help="the recorder's program (record_session)")
+    what.add_argument("--dialog-test", help="the dialog tests' program (integration_tests)")
+    what.add_argument("--read", help="a recording the dialog test made")
+    parser.add_argument("--expect", choices=["dialog"], default="dialog")
     parser.add_argument("--plugin", required=True)
     parser.add_argument("--work", required=True)
     args = parser.parse_args()
 
-    for tool in ("tshark", "tcpdump"):
+    tools = ("tshark", "tcpdump") if args.session else ("tshark",)
+    for tool in tools:
         if shutil.which(tool) is None:
             skip("%s is not installed (scripts/test.sh installs it from Debian)" % tool)
     os.makedirs(args.work, exist_ok=True)
+    if args.recorder:
+        return check_recorder(args.recorder, args.plugin, args.work)
+    if args.dialog_test:
+        return check_dialog_test(args.dialog_test, args.plugin, args.work)
+    if args.read:
+        return check_recording(args.read, args.plugin, DIALOG)
     pcap = os.path.join(args.work, "session.pcap")
     for attempt in range(3):
         ports, problem = record(args.session, pcap)

@@ -1,9 +1,10 @@
 // Records exchanges with two simulated modules on 127.0.0.1 into one pcapng
 // file through the tool's own recorder, from two threads at once, as the
 // command-line client's batches do (FrameExchange on the one-thread engine):
-//   normal  a status and a version query sent in one segment, then a push
-//           address of 4,000 bytes (more than one segment's worth), then a
-//           version query;
+//   normal  a status and a version query sent in one block; then 200 main
+//           stream settings in one block of 2,200 bytes, more than one
+//           segment holds, so that a frame straddles two segments, and
+//           their 200 results; then a version query;
 //   split   the same two queries, answered in pieces of 5 bytes.
 // Usage: record_session FILE. Prints "ports NORMAL SPLIT" when done.
 
@@ -23,6 +24,8 @@
 namespace {
 
 using nolt::Bytes;
+
+constexpr int kSettingsFrames = 200;
 
 // One request; done once `replies` frames have come (none: once it is sent).
 class Exchange : public nolt::FrameExchange {
@@ -94,11 +97,15 @@ int main(int argc, char** argv)
         Bytes queries = nolt::statusQueryFrame();
         const Bytes version = nolt::versionQueryFrame();
         queries.insert(queries.end(), version.begin(), version.end());
-        const std::string address = "rtmp://127.0.0.1/live/" + std::string(4000 - 22, 'x');
+        Bytes settings;
+        for (int i = 0; i < kSettingsFrames; ++i) {
+            // 4M, 1080P, RTSP, H264, 25 frame, By Slice, MP4.
+            const Bytes frame = *nolt::mainStreamFrame({{4, 1, 1, 0, 0, 0}, 0});
+            settings.insert(settings.end(), frame.begin(), frame.end());
+        }
         bool normalOk = false, splitOk = false;
         std::thread a(play, normal->port(),
-                      std::vector<std::pair<Bytes, int>>{{queries, 2}, {Bytes(address.begin(), address.end()), 0},
-                                                         {version, 1}},
+                      std::vector<std::pair<Bytes, int>>{{queries, 2}, {settings, kSettingsFrames}, {version, 1}},
                       std::cref(file), std::ref(normalOk));
         std::thread b(play, split->port(), std::vector<std::pair<Bytes, int>>{{queries, 2}}, std::cref(file),
                       std::ref(splitOk));
