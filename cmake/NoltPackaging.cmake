@@ -2,8 +2,9 @@
 # target exists: each rule is attached only to the programs this build has
 # (the Windows cross build has no GUI, and a build may lack one of them).
 #
-# cmake --install build --prefix /usr   the programs, man pages and, with the
-#                                       GUI, the menu entry, icons and metainfo
+# cmake --install build --prefix /usr   the programs, man pages, the Wireshark
+#                                       dissector and, with the GUI, the menu
+#                                       entry, icons and metainfo
 # cpack --config build/CPackConfig.cmake   the .deb (scripts/package.sh)
 
 include(GNUInstallDirs)
@@ -35,10 +36,37 @@ endif()")
 endif()
 
 # Windows packages (zip and installer) are put together by scripts/package.sh
-# from the installed programs; the rest is for Linux desktops.
+# from the installed programs (with the dissector beside them); the rest is
+# for Linux desktops.
 if(WIN32)
   return()
 endif()
+
+# The Wireshark dissector, where tshark and Wireshark load Lua plugins for
+# every user: the folder `tshark -G folders` calls "Global Lua Plugins"
+# (on Debian the architecture's wireshark/plugins folder, which holds the
+# versioned folder of compiled plugins). Taken relative to /usr, where the
+# package installs; without tshark here, Debian's layout.
+set(NOLT_WIRESHARK_LUA_DIR "" CACHE STRING
+    "Folder under the install prefix for the Wireshark dissector (empty: ask tshark)")
+set(_lua_dir "${NOLT_WIRESHARK_LUA_DIR}")
+if(NOT _lua_dir)
+  find_program(NOLT_TSHARK tshark)
+  if(NOLT_TSHARK)
+    execute_process(COMMAND ${NOLT_TSHARK} -G folders OUTPUT_VARIABLE _folders ERROR_QUIET)
+    if(_folders MATCHES "Global Lua Plugins:[ \t]*/usr/([^\r\n]*)")
+      set(_lua_dir ${CMAKE_MATCH_1})
+    endif()
+  endif()
+  if(NOT _lua_dir)
+    if(CMAKE_LIBRARY_ARCHITECTURE)
+      set(_lua_dir lib/${CMAKE_LIBRARY_ARCHITECTURE}/wireshark/plugins)
+    else()
+      set(_lua_dir lib/wireshark/plugins)
+    endif()
+  endif()
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/tools/wireshark/nolt.lua DESTINATION ${_lua_dir})
 
 set(_pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(_out ${CMAKE_BINARY_DIR}/packaging)
@@ -99,6 +127,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://nolt.github.io/pcclient/")
 # Depends is computed from the libraries the programs link (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The dissector is of use with either.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wireshark | tshark")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for a networked camera module")
@@ -113,7 +143,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A desktop tool that opens one TCP connecti
 network, sends it short binary command frames and shows every reply in a
 message log and read-only fields: status and version queries, main and sub
 stream encoding, the module's IP settings, bandwidth, DHCP and its rtmp://
-push address.
+push address. The tool records its traffic as a pcapng capture on request.
 
-It comes with ${_companions}.")
+It comes with ${_companions}, and a Wireshark dissector for the module's
+protocol.")
 include(CPack)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the packages into packages/ (or $NOLT_PACKAGE_DIR):
 #   nolt-pcclient_VERSION_amd64.deb          Debian package of the Linux build
-#   nolt-pcclient-VERSION-win64.zip          the Windows programs and a README
+#   nolt-pcclient-VERSION-win64.zip          the Windows programs, the Wireshark
+#                                            dissector and a README
 #   nolt-pcclient-VERSION-win64-setup.exe    Windows installer (NSIS)
 # Usage: scripts/package.sh [linux-build-dir] [windows-build-dir]
 # A build folder that exists is reused as it is configured (scripts/test.sh
@@ -50,6 +51,8 @@ rm -rf "$WINDOWS/package"
 cmake --install "$WINDOWS" --prefix "$WINDOWS/package/root" --strip >/dev/null
 mkdir -p "$stage"
 cp "$WINDOWS"/package/root/bin/*.exe "$stage/"
+# The Wireshark dissector beside the programs; README.txt says where it goes.
+cp tools/wireshark/nolt.lua "$stage/"
 
 describe() {
     case $1 in

@@ -1,7 +1,7 @@
 ; The Windows installer: the programs under Program Files, Start-menu
 ; shortcuts and an uninstaller registered with Windows. Built by
 ; scripts/package.sh with makensis:
-;   makensis -DVERSION=1.0.0 -DSTAGE=<folder with the .exe files and README.txt>
+;   makensis -DVERSION=1.0.0 -DSTAGE=<folder with the .exe files, README.txt and nolt.lua>
 ;            -DICON=<.ico> -DOUTFILE=<installer.exe> installer.nsi
 ; "/S" installs (and, given to the uninstaller, removes) without a window.
 
@@ -90,6 +90,7 @@ Section "Programs"
   CreateDirectory "${MENU_FOLDER}"
   !insertmacro Programs InstallProgram
   File "${STAGE}\README.txt"
+  File "${STAGE}\nolt.lua"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
@@ -108,6 +109,7 @@ SectionEnd
 Section "Uninstall"
   !insertmacro Programs RemoveProgram
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\nolt.lua"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   RMDir "${MENU_FOLDER}"

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Checks the Debian package: its file list, its computed Depends, lintian,
-# the desktop entry and AppStream validators, and that the programs it
-# installs into a throwaway root run.
-# Usage: tests/package/check-deb.sh PACKAGE.deb BUILD-DIR
+# the desktop entry and AppStream validators, that the programs it
+# installs into a throwaway root run, and that with its files in place
+# tshark decodes a recording the tool made without being told where the
+# dissector is.
+# Usage: tests/package/check-deb.sh PACKAGE.deb BUILD-DIR [RECORDING.pcapng]
 set -euo pipefail
 deb=$(realpath "$1")
 build=$(realpath "$2")
+recording=${3:+$(realpath -m "$3")}
+source_dir=$(realpath "$(dirname "$0")/../..")
 . "$(dirname "$0")/lib.sh"
 
 version=$(project_version "$build")
@@ -31,6 +35,12 @@ if [ "$has_gui" -eq 1 ]; then
         expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/$app.png")
     done
 fi
+# The dissector, in the folder tshark and Wireshark load every user's Lua
+# plugins from (Debian's layout where tshark is not installed).
+lua_dir=$(tshark -G folders 2>/dev/null | sed -n 's/^Global Lua Plugins:[[:space:]]*//p' || true)
+[ -n "$lua_dir" ] || lua_dir=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/wireshark/plugins
+dissector=$lua_dir/nolt.lua
+expected+=("$dissector")
 for f in "${expected[@]}"; do check "holds $f" in_package "$f"; done
 same "$(grep '^/usr/bin/.' <<<"$files" | sort | tr '\n' ' ')" \
      "$(printf '/usr/bin/%s\n' "${programs[@]}" | sort | tr '\n' ' ')" "holds no other programs"
@@ -95,6 +105,36 @@ if [[ " ${programs[*]} " == *" nolt-sim "* ]]; then
             printf '\xaa\x05\x01\x01\x01' >&3; head -c 2 <&3 | od -An -tx1" | tr -d ' \n') || true
     fi
     same "$reply" "aa05" "the packaged nolt-sim answers a version query"
+fi
+
+# --- the installed dissector decodes a recording with no -X option. As root
+# tshark ignores the plugin-folder variables, so an unpacked copy elsewhere
+# would prove nothing: the package's files are laid over /usr in a private
+# mount namespace, where tshark finds them as after dpkg -i, and the
+# machine's own /usr stays as it was.
+in_place() {  # COMMAND...: runs it with the package's files in place
+    unshare -m sh -c 'mount --make-rprivate / && mount -t overlay nolt-package -o "lowerdir=$0/usr:/usr" /usr &&
+        exec "$@"' "$root" "$@"
+}
+names() { "$@" -r "$recording" -Y nolt -T fields -e nolt.name 2>&1 | grep -v "Running as user" || true; }
+skip_reason=""
+if ! command -v tshark >/dev/null; then
+    skip_reason="tshark is not installed"
+elif [ -z "$recording" ] || [ ! -f "$recording" ]; then
+    skip_reason="no recording made by the tool was given"
+elif ! in_place true 2>/dev/null; then
+    skip_reason="a private mount namespace with an overlay over /usr needs root"
+fi
+if [ -n "$skip_reason" ]; then
+    echo "  skip  tshark decoding with the installed dissector: $skip_reason"
+else
+    host_before=$(ls -l "$lua_dir" 2>&1)
+    want=$(names tshark -X "lua_script:$source_dir/tools/wireshark/nolt.lua")
+    check "the recording decodes with the source's dissector" grep -q "Status query" <<<"$want"
+    same "$(names in_place tshark)" "$want" "with the package in place, tshark decodes the recording with no -X option"
+    same "$(names in_place tshark -X "lua_script:$root$dissector")" "$want" \
+        "with the package in place, -X lua_script: with another copy loads it once"
+    same "$(ls -l "$lua_dir" 2>&1)" "$host_before" "the machine's own plugins folder is left as it was"
 fi
 
 finish "Debian package checks"

@@ -16,16 +16,19 @@ mapfile -t programs < <(built_programs "$build")
 name=nolt-pcclient-$version-win64
 echo "Windows packages $(basename "$zip"), $(basename "$installer") (programs: ${programs[*]})"
 
-# --- the zip: the programs and the README in one folder, nothing else
-want=("$name/README.txt")
+# --- the zip: the programs, the dissector and the README in one folder, nothing else
+want=("$name/README.txt" "$name/nolt.lua")
 for p in "${programs[@]}"; do want+=("$name/$p.exe"); done
 same "$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')" \
-     "$(printf '%s\n' "${want[@]}" | sort | tr '\n' ' ')" "the zip holds the programs and README.txt"
+     "$(printf '%s\n' "${want[@]}" | sort | tr '\n' ' ')" "the zip holds the programs, nolt.lua and README.txt"
+same "$(unzip -p "$zip" "$name/nolt.lua" | md5sum)" "$(md5sum <"$(dirname "$0")/../../tools/wireshark/nolt.lua")" \
+     "the zip's nolt.lua is the dissector"
 readme=$(unzip -p "$zip" "$name/README.txt")
 check "README.txt has Windows line ends" grep -q $'\r$' <<<"$readme"
 for p in "${programs[@]}"; do
     check "README.txt names $p.exe" grep -qF "$p.exe" <<<"$readme"
 done
+check "README.txt says where nolt.lua goes" grep -qF 'copy nolt.lua into Wireshark' <<<"$readme"
 
 # --- the installer, under wine
 export WINEPREFIX=$build/package-wineprefix
@@ -60,6 +63,7 @@ wineserver --wait || true
 same "$status" 0 "the installer runs silently (/S)"
 for p in "${programs[@]}"; do check "installs $p.exe" test -f "$instdir/$p.exe"; done
 check "installs README.txt" test -f "$instdir/README.txt"
+check "installs nolt.lua" test -f "$instdir/nolt.lua"
 check "installs the uninstaller" test -f "$instdir/uninstall.exe"
 for s in "${shortcuts[@]}"; do
     lnk="$menu/${s%%:*}"
