@@ -370,8 +370,9 @@ def check_recording(pcap, plugin, connections, module_of=None, cuts=True):
         for field in ("ip.checksum.status", "tcp.checksum.status"):
             if flat.get(field) != GOOD:
                 errors.append("frame %s: %s is %r" % (number, field, flat.get(field)))
-        if "tcp.analysis.flags" in flat:
-            errors.append("frame %s: TCP analysis flags %s" % (number, json.dumps(layers["tcp"].get("tcp.analysis"))))
+        analysis = layers["tcp"].get("tcp.analysis", {})
+        if "tcp.analysis.flags" in analysis:
+            errors.append("frame %s: TCP analysis flags %s" % (number, json.dumps(analysis["tcp.analysis.flags"])))
         stream = int(layers["tcp"]["tcp.stream"])
         for tree in as_list(layers.get("nolt", [])):
             unit = flatten(tree, {})
@@ -385,6 +386,10 @@ def check_recording(pcap, plugin, connections, module_of=None, cuts=True):
         for stream, units in enumerate(got):
             by_module.setdefault(module_of.get(stream), []).append(units)
         got = by_module
+    # The same as the display filter sees it.
+    flagged = tshark(["-r", pcap, "-Y", "tcp.analysis.flags", "-T", "fields", "-e", "frame.number"]).split()
+    if flagged:
+        errors.append("tshark's filter tcp.analysis.flags matches frames %s" % ", ".join(flagged))
     if got != connections:
         errors.append("the frames by connection are %s, expected %s" % (summary(got), summary(connections)))
     if cuts:
