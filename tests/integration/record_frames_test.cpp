@@ -57,21 +57,37 @@ protected:
         return server;
     }
 
-    // Chooses the item and answers the platform's real save-file dialog
-    // with `file` once it shows. Returns the file types it offered.
-    std::vector<std::wstring> recordThroughTheSaveDialog(const std::filesystem::path& file)
-    {
+    struct SaveDialogAnswer {
         std::vector<std::wstring> types;
         bool answered = false;
-        std::function<void(int)> answer = [&](int triesLeft) {
-            types = fw::user::saveFileTypes();
-            if (types.empty() && triesLeft > 0) return fw::user::after(50, [&, triesLeft] { answer(triesLeft - 1); });
-            answered = fw::user::answerSaveFile(file);
-        };
-        fw::user::after(50, [&] { answer(100); });
+        bool stuck = false;
+    };
+
+    // Answers the save-file dialog with `file` once it shows (trying every
+    // 50 ms). A dialog still open a while after the answer is cancelled, so
+    // that the test fails instead of waiting for ever.
+    static void answerWhenShown(std::shared_ptr<SaveDialogAnswer> a, std::filesystem::path file, int triesLeft)
+    {
+        a->types = fw::user::saveFileTypes();
+        if (a->types.empty() && triesLeft > 0)
+            return fw::user::after(50, [a, file, triesLeft] { answerWhenShown(a, file, triesLeft - 1); });
+        a->answered = fw::user::answerSaveFile(file);
+        fw::user::after(3000, [a] {
+            a->stuck = !fw::user::saveFileTypes().empty();
+            if (a->stuck) fw::user::answerSaveFile({});
+        });
+    }
+
+    // Chooses the item and answers the platform's real save-file dialog.
+    // Returns the file types it offered.
+    std::vector<std::wstring> recordThroughTheSaveDialog(const std::filesystem::path& file)
+    {
+        auto a = std::make_shared<SaveDialogAnswer>();
+        fw::user::after(50, [a, file] { answerWhenShown(a, file, 100); });
         EXPECT_TRUE(fw::user::chooseSystemMenuItem(*dlg, res::IDM_RECORD_FRAMES));
-        EXPECT_TRUE(answered) << "no save-file dialog showed";
-        return types;
+        EXPECT_TRUE(a->answered) << "no save-file dialog showed";
+        EXPECT_FALSE(a->stuck) << "the save-file dialog did not take the answer";
+        return a->types;
     }
 
     bool checked() { return fw::user::systemMenuItemChecked(*dlg, res::IDM_RECORD_FRAMES); }
@@ -216,13 +232,14 @@ TEST_F(RecordFramesTest, AWriteThatFailsStopsTheRecordingAndIsSaidOnceInTheLog)
 #endif
     auto module = startModule();
     open();
-    // The headers and the handshake go in; the first data block does not.
+    // The headers, the handshake and the first command go in; its reply,
+    // which the link thread records, does not.
     int blocks = 0;
     dlg->captureFiles = [&](const std::filesystem::path& path, int* error) {
         return capture::CaptureFile::create(
             [&](std::span<const std::uint8_t>, int* why) {
                 *why = kDiskFull;
-                return ++blocks < 6;
+                return ++blocks < 7;
             },
             path, "test", error);
     };
@@ -236,7 +253,7 @@ TEST_F(RecordFramesTest, AWriteThatFailsStopsTheRecordingAndIsSaidOnceInTheLog)
     const std::wstring said = kRecordingStopped + pathForDisplay(file) + L": " + systemErrorText(kDiskFull);
     EXPECT_EQ(log(), (std::vector<std::wstring>{kConnected, said, kStatusOk, L"Version number query succeeded"}));
     EXPECT_FALSE(checked());
-    EXPECT_EQ(blocks, 6);
+    EXPECT_EQ(blocks, 7);
     EXPECT_TRUE(boxes.boxes.empty()) << "the log says it; no box interrupts the user";
 }
 

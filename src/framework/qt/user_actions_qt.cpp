@@ -240,12 +240,13 @@ bool answerSaveFile(const std::filesystem::path& file)
         d->reject();
         return true;
     }
-    // Typed into its file-name field, as a user types a whole path there.
+    // Put into its file-name field whole, as a pasted path: typed key by
+    // key, each part of it would select a folder it names in the list, and
+    // Save would then open that folder.
     const QString name = QFile::decodeName(QByteArray::fromStdString(file.string()));
     if (auto* field = d->findChild<QLineEdit*>("fileNameEdit")) {
         field->setFocus(Qt::MouseFocusReason);
-        field->selectAll();
-        QTest::keyClicks(field, name);
+        field->setText(name);
     } else {
         d->selectFile(name);
     }
