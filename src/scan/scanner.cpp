@@ -69,9 +69,6 @@ private:
 
 ScanOutcome Scanner::run(const Report& report)
 {
-    // Hundreds of sockets at once: a descriptor limit of 1,024 would leave
-    // the addresses that find none searched in vain.
-    raiseOpenFileLimit();
     ScanOutcome outcome;
     const auto start = Clock::now();
     const Bytes query = versionQueryFrame();
@@ -92,8 +89,11 @@ ScanOutcome Scanner::run(const Report& report)
         batch.push_back(r);
     };
     run.afterWait = flush;
-    run.stop = &wake_;
-    outcome.stopped = stopped_.load() || !runConnections(run);
+    run.stop = &stopped_;
+    run.wake = &wake_;
+    const RunEnd end = runConnections(run);
+    outcome.stopped = end == RunEnd::Stopped;
+    if (end == RunEnd::NoSocket) outcome.error = kNoSocketText;
     flush();
     std::sort(outcome.results.begin(), outcome.results.end(),
               [](const ScanResult& a, const ScanResult& b) { return a.address < b.address; });

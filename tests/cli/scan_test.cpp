@@ -285,10 +285,21 @@ TEST(Scanner, StopEndsASearchAtOnceFromAnotherThread)
     EXPECT_TRUE(outcome.stopped);
     EXPECT_LT(took, 2.0);
     EXPECT_EQ(outcome.results.size(), 254u) << "all but the two silent addresses had finished";
+}
 
-    Scanner early(slash24(), settings);
+// A stop before the search starts nothing: no module is asked.
+TEST(Scanner, StopBeforeRunStartsNoConnection)
+{
+    PlantedModules planted;
+    ScanSettings settings;
+    settings.port = planted.port;
+    Scanner early(std::get<ScanRange>(parseScanRange("127.0.0.5-127.0.0.9")), settings);
     early.stop();
-    EXPECT_TRUE(early.run().results.empty());
+    const ScanOutcome outcome = early.run();
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_TRUE(outcome.results.empty());
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(planted.connectionsAccepted(), 0);
 }
 
 TEST(BackgroundScan, ReportsThenFinishesOnceAndStopsWithThePumpRunning)
