@@ -70,6 +70,12 @@ private:
 ScanOutcome Scanner::run(const Report& report)
 {
     ScanOutcome outcome;
+    // Whatever a front end has checked, the limit holds here, where the
+    // sockets open.
+    if (auto refused = scanRefusedHere(range_)) {
+        outcome.error = std::move(*refused);
+        return outcome;
+    }
     const auto start = Clock::now();
     const Bytes query = versionQueryFrame();
     std::vector<ScanResult> batch;
