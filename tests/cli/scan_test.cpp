@@ -1,19 +1,24 @@
 // The search for modules: the range parser on its own (a table of texts and
 // what they give), and nolt-cli scan and the scanner against modules planted
 // at 127.0.0.5, 127.0.0.9, 127.0.0.77 (silent) and 127.0.0.200 (a plain TCP
-// listener). Every search here covers 127.0.0.0/8 only (PlantedModules).
+// listener), and the engine of many connections with scripted ones that
+// find no socket. Every search here covers 127.0.0.0/8 only (PlantedModules).
 #include "cli/cli_run.h"
 #include "cli/json.h"
 #include "cli/scan_command_line.h"
+#include "platform/poll_loop.h"
 #include "scan/background_scan.h"
 #include "scan/scanner.h"
 #include "support/planted_modules.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -324,6 +329,84 @@ TEST(Scanner, StopBeforeRunStartsNoConnection)
     EXPECT_TRUE(outcome.results.empty());
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(planted.connectionsAccepted(), 0);
+}
+
+// ---- the engine, with connections that lack a socket when told to --------
+
+// A connection that is open for one wait, or that found no socket when its
+// start was one of the `lacking` ones (counted over every start of the run).
+class ScriptedConnection : public PolledConnection {
+public:
+    ScriptedConnection(bool lacked, int& open, int& mostOpen) : lacked_(lacked), open_(open)
+    {
+        if (lacked_) return;
+        mostOpen = std::max(mostOpen, ++open_);
+    }
+    ~ScriptedConnection() override
+    {
+        if (!lacked_) --open_;
+    }
+    bool done() const override { return lacked_ || done_; }
+    PollItem pollItem() const override { return {}; }
+    Clock::time_point dueAt() const override { return Clock::now(); }
+    void onEvent(const PollItem&) override {}
+    void onTime(Clock::time_point) override { done_ = true; }
+    bool lackedSocket() const override { return lacked_; }
+
+private:
+    bool lacked_;
+    bool done_ = false;
+    int& open_;
+};
+
+TEST(ConnectionEngine, AConnectionWithoutASocketWaitsForOneAndNeverGetsLost)
+{
+    struct Case {
+        const char* what;
+        std::size_t count, jobs;
+        std::set<int> lacking;  // the starts that find no socket, from 0
+        RunEnd end;
+        std::size_t finished;
+        int mostOpenAfterLack;  // what was open when the last start lacked
+    };
+    // Each scripted connection is done after one wait, so the open ones end
+    // together and the next round starts.
+    const Case cases[] = {
+        {"no shortage", 10, 4, {}, RunEnd::Finished, 10, 0},
+        {"the fifth start of four open", 10, 8, {4}, RunEnd::Finished, 10, 4},
+        {"a second shortage lowers it again", 12, 6, {3, 6}, RunEnd::Finished, 12, 2},
+        {"the last address", 5, 8, {4}, RunEnd::Finished, 5, 4},
+        {"not one socket", 5, 2, {0}, RunEnd::NoSocket, 0, 0},
+        {"none once all had closed theirs", 6, 3, {3}, RunEnd::NoSocket, 3, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int starts = 0, open = 0, mostOpen = 0, mostOpenAfterLack = 0;
+        bool lackedBefore = false;
+        std::map<std::size_t, int> finished;
+        ConnectionRun run;
+        run.count = c.count;
+        run.jobs = c.jobs;
+        run.start = [&](std::size_t) {
+            const bool lacks = c.lacking.contains(starts++);
+            auto connection = std::make_unique<ScriptedConnection>(lacks, open, mostOpen);
+            if (lackedBefore && !lacks) mostOpenAfterLack = std::max(mostOpenAfterLack, open);
+            lackedBefore = lackedBefore || lacks;
+            return connection;
+        };
+        run.finished = [&](std::size_t index, PolledConnection& connection) {
+            EXPECT_FALSE(connection.lackedSocket()) << "a connection without a socket has no verdict";
+            ++finished[index];
+        };
+        EXPECT_EQ(runConnections(run), c.end);
+        EXPECT_EQ(finished.size(), c.finished);
+        for (const auto& [index, times] : finished) EXPECT_EQ(times, 1) << "connection " << index;
+        if (c.end == RunEnd::Finished) {
+            EXPECT_EQ(starts, static_cast<int>(c.count + c.lacking.size())) << "each shortage costs one start";
+        }
+        EXPECT_LE(mostOpen, static_cast<int>(c.jobs));
+        EXPECT_LE(mostOpenAfterLack, c.mostOpenAfterLack) << "more open than the system gave";
+    }
 }
 
 TEST(BackgroundScan, ReportsThenFinishesOnceAndStopsWithThePumpRunning)
