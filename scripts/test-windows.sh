@@ -15,6 +15,10 @@ BUILD=$(cd "$BUILD" && pwd)
 
 need_packages cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine
 
+# Every program started here searches the machine's own addresses only
+# (wine hands the variable on to the Windows programs).
+export NOLT_SCAN_LOOPBACK_ONLY=1
+
 . scripts/wine-env.sh "$BUILD/wineprefix" null
 
 launcher=()

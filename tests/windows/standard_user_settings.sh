@@ -22,8 +22,10 @@ if ! id "$user" >/dev/null 2>&1; then
     useradd --system --no-create-home --shell /usr/sbin/nologin "$user" 2>/dev/null ||
         skip "no user could be made (useradd $user failed)"
 fi
+# A cleared environment, but searches stay on the machine's own addresses.
 as_user() { runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$area" WINEPREFIX="$prefix" WINEDEBUG=-all \
-                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" "$@"; }
+                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+                NOLT_SCAN_LOOPBACK_ONLY="${NOLT_SCAN_LOOPBACK_ONLY:-1}" "$@"; }
 
 # The user's own place: in the build folder when the user can reach it (so
 # that the prefix is made once), else in a temporary folder.
