@@ -40,6 +40,7 @@
 
 #include <functional>
 
+#include "framework/desktop_language.h"
 #include "framework/dialog.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"
@@ -58,6 +59,10 @@ int runApplication(const std::function<void()>& initInstance);
 // is in front; returns the button that closed it (IDOK). Called on the UI
 // thread.
 int showNativeMessageBox(const MessageBoxRequest& request);
+
+// The language the desktop draws its own texts in, which the items of the
+// system menu follow.
+DesktopLanguage systemLanguage();
 
 }  // namespace backend
 

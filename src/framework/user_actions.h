@@ -82,6 +82,15 @@ void after(int ms, std::function<void()> action);
 // window manager adds counts where the backend knows it).
 Rect windowRect(const CDialogEx& dlg);
 
+// The buttons a dialog's title bar is made with, as the program asks the
+// window system for them. A window manager may draw more, disabled ones
+// (openbox draws a maximise button on every window).
+struct TitleBarButtons {
+    bool minimize = false, maximize = false, close = false;
+    friend bool operator==(const TitleBarButtons&, const TitleBarButtons&) = default;
+};
+TitleBarButtons titleBarButtons(const CDialogEx& dlg);
+
 // Lines in a multi-line (log) edit, counted without copying its text: a
 // final line end starts no new line. -1 when the id is no such edit.
 int lineCount(const CDialogEx& dlg, int id);

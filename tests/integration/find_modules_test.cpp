@@ -16,6 +16,9 @@ TEST_F(FindModulesTest, FindsThePlantedModulesAndUseFillsTheMainWindowsFields)
     FindModulesDlg& find = openFind();
     EXPECT_EQ(find.GetWindowText(), L"Find modules");
     EXPECT_EQ(find.GetOwner(), dlg.get());
+    // A close button only: the window can be neither resized nor maximised.
+    EXPECT_EQ(fw::user::titleBarButtons(find), (fw::user::TitleBarButtons{false, false, true}));
+    EXPECT_FALSE(find.IsResizable());
     EXPECT_EQ(find.GetDlgItemText(res::IDC_FIND_RANGE), L"127.0.0.0/24");
     EXPECT_EQ(find.GetDlgItemText(res::IDC_FIND_PORT), std::to_wstring(planted.port));
     EXPECT_FALSE(find.IsControlEnabled(res::IDC_FIND_STOP));

@@ -191,6 +191,13 @@ TEST_F(Win32DialogTest, TheMainDialogIsTheDialogManagersWindowOfTemplate102)
     GetMenuStringW(menu, static_cast<UINT>(n - 2), text, 64, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(text), res::kFindModulesMenuItem);
     EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(n - 3), MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    // The framework names the menu's own items as the system writes them,
+    // in the system's language.
+    for (const fw::SystemMenuItem& item : dlg->GetSystemMenuItems()) {
+        if (item.command != fw::SC_MINIMIZE && item.command != fw::SC_CLOSE) continue;
+        GetMenuStringW(menu, static_cast<UINT>(item.command), text, 64, MF_BYCOMMAND);
+        EXPECT_EQ(std::wstring(text), item.text);
+    }
     EXPECT_EQ(dlg->GetFocusId(), res::IDC_LINK_IP);
 }
 
