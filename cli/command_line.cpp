@@ -158,8 +158,11 @@ namespace {
 
 // No module line comes near this; a longer one is not read on, so that a
 // file named by mistake (a disk image, /dev/zero) is refused at once
-// instead of being read into memory whole.
+// instead of being read into memory whole. It holds for every line, a
+// comment too, and counts the characters before the line's end, which is
+// a LF or a CR LF alike.
 constexpr std::size_t kLongestHostsLine = 4096;
+constexpr const char* kLineTooLong = " is longer than 4,096 characters";
 
 enum class LineRead { Line, TooLong, End };
 
@@ -167,11 +170,16 @@ LineRead readHostsLine(std::istream& in, std::string& line)
 {
     line.clear();
     for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
-        if (c == '\n') return LineRead::Line;
-        if (line.size() == kLongestHostsLine) return LineRead::TooLong;
+        if (c == '\n') {
+            const bool crlf = !line.empty() && line.back() == '\r';
+            return line.size() - (crlf ? 1 : 0) > kLongestHostsLine ? LineRead::TooLong : LineRead::Line;
+        }
+        // One character more is held: it may be the CR of a CR LF.
+        if (line.size() > kLongestHostsLine) return LineRead::TooLong;
         line.push_back(static_cast<char>(c));
     }
-    return line.empty() ? LineRead::End : LineRead::Line;
+    if (line.empty()) return LineRead::End;
+    return line.size() > kLongestHostsLine ? LineRead::TooLong : LineRead::Line;
 }
 
 }  // namespace
@@ -184,8 +192,8 @@ std::variant<std::vector<Target>, std::string> readHostsList(std::istream& in, c
     for (int number = 1;; ++number) {
         const LineRead read = readHostsLine(in, line);
         if (read == LineRead::End) break;
+        if (read == LineRead::TooLong) return name + ": line " + std::to_string(number) + kLineTooLong;
         const std::string badLine = name + ":" + std::to_string(number) + ": " + utf8(kLinkBadInput);
-        if (read == LineRead::TooLong) return badLine;
         const std::string text = trimmed(line.substr(0, line.find('#')));
         if (text.empty()) continue;
         const auto target = targetOf(text, defaultPort);

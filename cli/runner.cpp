@@ -138,15 +138,25 @@ std::vector<ModuleResult> runRequest(const Request& request, const std::vector<T
                                      const RunSettings& settings)
 {
     std::vector<ModuleResult> results(targets.size());
+    std::vector<bool> done(targets.size());
     ConnectionRun run;
     run.count = targets.size();
     run.jobs = static_cast<std::size_t>(std::max(1, settings.jobs));
     run.start = [&](std::size_t index) { return std::make_unique<Connection>(request, targets[index], settings); };
     run.finished = [&](std::size_t index, PolledConnection& c) {
         results[index] = std::move(static_cast<Connection&>(c).result());
+        done[index] = true;
         if (settings.finished) settings.finished(results[index]);
     };
-    runConnections(run);
+    if (runConnections(run) == RunEnd::NoSocket) {
+        // The modules that never had a socket say so, rather than nothing.
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            if (done[i]) continue;
+            results[i].target = targets[i];
+            results[i].lines.push_back(wide(kNoSocketText));
+            if (settings.finished) settings.finished(results[i]);
+        }
+    }
     return results;
 }
 

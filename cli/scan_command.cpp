@@ -1,7 +1,6 @@
 #include "cli/scan_command.h"
 
 #include "cli/text.h"
-#include "platform/socket_poll.h"
 #include "scan/scanner.h"
 
 #include <cstdio>
@@ -56,7 +55,9 @@ void print(const ScanOutcome& outcome, const ScanRequest& q, std::ostream& out)
         else if (q.form == Form::Text) out << resultLine(r, q) << '\n';
         else if (r.verdict == ScanVerdict::Module) out << hostPort(r, q.settings.port) << '\n';
     }
-    const std::string summary = countLine(outcome, modules, open, q.range.size());
+    // The addresses that have their verdict, which is all of them unless the
+    // search was broken off.
+    const std::string summary = countLine(outcome, modules, open, outcome.results.size());
     // A comment line keeps the list usable as a --hosts file.
     if (q.form == Form::List) out << "# " << summary << '\n';
     else if (q.form == Form::Text) out << summary << '\n';
@@ -73,9 +74,12 @@ int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return now->status;
     }
     const ScanRequest& request = std::get<ScanRequest>(parsed);
-    raiseOpenFileLimit();
     Scanner scanner(request.range, request.settings);
     const ScanOutcome outcome = scanner.run();
+    if (!outcome.error.empty()) {
+        err << "nolt-cli scan: " << outcome.error << '\n';
+        return kExitBadInput;
+    }
     print(outcome, request, out);
     for (const ScanResult& r : outcome.results)
         if (r.verdict == ScanVerdict::Module) return kExitConfirmed;

@@ -12,7 +12,8 @@ namespace nolt::cli {
 
 // args: what follows the word "scan" (the range and the scan's options).
 // Exit status 0 when a module was found, 1 when none, 2 for bad input (then
-// nothing is sent).
+// nothing is sent) or a search that could not be made (the process is
+// limited to loopback addresses, or not one socket could be opened).
 int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace nolt::cli

@@ -33,12 +33,13 @@ std::string helpText()
            "(127/8) addresses are searched, at most 1024 at once.\n\n"
            "  --port P      the modules' port (default 2000)\n"
            "  --timeout S   seconds each address has for the connect and the answer (default 0.5)\n"
-           "  --jobs N      at most N connections at once (default 256)\n"
+           "  --jobs N      at most N connections at once (default 256), fewer when the\n"
+           "                limit of open files leaves room for fewer\n"
            "  --json        one JSON object a line per address that answered\n"
            "  --list        host:port lines of the modules, as --hosts takes them\n\n"
            "An address whose port is open but gives no version answer is listed as\n"
            "\"no module answer\". Exit status: 0 when a module was found, 1 when none, 2 for\n"
-           "bad input (then nothing is sent).\n";
+           "bad input (then nothing is sent) or when not one socket could be opened.\n";
 }
 
 std::optional<double> readDecimal(const std::string& text, double lowest, double highest)

@@ -17,6 +17,10 @@ need_packages cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 w
 # The recording the dialog test makes under wine is read by tshark here.
 need_packages tshark || echo "tshark could not be installed: the Windows recording will not be read"
 
+# Every program started here searches the machine's own addresses only
+# (wine hands the variable on to the Windows programs).
+export NOLT_SCAN_LOOPBACK_ONLY=1
+
 . scripts/wine-env.sh "$BUILD/wineprefix" null
 
 launcher=()

@@ -41,6 +41,7 @@
 
 #include <functional>
 
+#include "framework/desktop_language.h"
 #include "framework/dialog.h"
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
@@ -65,6 +66,10 @@ int showNativeMessageBox(const MessageBoxRequest& request);
 // user works in) and returns the chosen file, or nullopt when cancelled.
 // Called on the UI thread.
 std::optional<std::filesystem::path> showNativeSaveFileDialog(const SaveFileRequest& request, CDialogEx* owner);
+
+// The language the desktop draws its own texts in, which the items of the
+// system menu follow.
+DesktopLanguage systemLanguage();
 
 }  // namespace backend
 

@@ -19,8 +19,21 @@ std::function<void(CDialogEx&)>& modalHook()
     return hook;
 }
 
-constexpr auto kMinimizeText = L"最小化(&N)";
-constexpr auto kCloseText = L"关闭(&C)\tAlt+F4";
+// The system menu's own items as the platform writes them in each language.
+constexpr auto kMinimizeText = L"Mi&nimize";
+constexpr auto kCloseText = L"&Close\tAlt+F4";
+constexpr auto kMinimizeTextChinese = L"最小化(&N)";
+constexpr auto kCloseTextSimplified = L"关闭(&C)\tAlt+F4";
+constexpr auto kCloseTextTraditional = L"關閉(&C)\tAlt+F4";
+
+const wchar_t* closeText(DesktopLanguage language)
+{
+    switch (language) {
+    case DesktopLanguage::SimplifiedChinese: return kCloseTextSimplified;
+    case DesktopLanguage::TraditionalChinese: return kCloseTextTraditional;
+    default: return kCloseText;
+    }
+}
 
 }  // namespace
 
@@ -195,8 +208,10 @@ std::vector<SystemMenuItem> CDialogEx::GetSystemMenuItems() const
 {
     return onUi([&] {
         std::vector<SystemMenuItem> items;
-        if (tpl_.style & kMinimizeBox) items.push_back({SC_MINIMIZE, kMinimizeText});
-        items.push_back({SC_CLOSE, kCloseText});
+        const DesktopLanguage language = backend::systemLanguage();
+        const bool english = language == DesktopLanguage::English;
+        if (tpl_.style & kMinimizeBox) items.push_back({SC_MINIMIZE, english ? kMinimizeText : kMinimizeTextChinese});
+        items.push_back({SC_CLOSE, closeText(language)});
         items.insert(items.end(), sysMenu_.begin(), sysMenu_.end());
         return items;
     });

@@ -2,8 +2,9 @@
 // larger than the work area of its monitor, the whole dialog is laid out in
 // a smaller font, so that its dialog units, and with them every control,
 // shrink together; a caption that does not fit its control is drawn a little
-// smaller. The decisions are made here, free of any toolkit; each backend
-// measures (base units, text) and applies them.
+// smaller; and the window, frame and title bar included, is placed inside the
+// work area. The decisions are made here, free of any toolkit; each backend
+// measures (base units, text, frame) and applies them.
 #pragma once
 
 #include <functional>
@@ -32,6 +33,10 @@ struct FitRequest {
     int workWidth = 0, workHeight = 0;    // the monitor's work area, in layout pixels
 };
 
+// number * numerator / denominator rounded to the nearest integer, halves
+// away from zero, as the platform's MulDiv rounds (denominator > 0).
+int mulDiv(int number, int numerator, int denominator);
+
 // The font's em height in layout pixels at a point size, as the platform
 // rounds it.
 int pointsToPixels(int pointSize, int pixelsPerInch);
@@ -46,6 +51,14 @@ int fitDialogPointSize(const FitRequest& request, const std::function<BaseUnits(
 // largest size down to three quarters of it at which fits() holds, and that
 // smallest size when none does.
 int fitCaptionSize(int size, const std::function<bool(int size)>& fits);
+
+// Where a window goes: its frame (width x height, title bar included)
+// centred on `centreOn` (the work area, or the owner's frame), then moved as
+// little as needed to lie wholly in the work area. A frame larger than the
+// work area keeps its top-left corner in, and with it the title bar that
+// moves the window and the buttons that close it. Returns the frame's
+// rectangle.
+Rect placeWindow(int width, int height, const Rect& centreOn, const Rect& work);
 
 // Tests give the backends a work area of their choosing (in layout pixels,
 // relative to the screen); an empty value restores the monitor's own.

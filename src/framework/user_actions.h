@@ -102,6 +102,15 @@ void after(int ms, std::function<void()> action);
 // window manager adds counts where the backend knows it).
 Rect windowRect(const CDialogEx& dlg);
 
+// The buttons a dialog's title bar is made with, as the program asks the
+// window system for them. A window manager may draw more, disabled ones
+// (openbox draws a maximise button on every window).
+struct TitleBarButtons {
+    bool minimize = false, maximize = false, close = false;
+    friend bool operator==(const TitleBarButtons&, const TitleBarButtons&) = default;
+};
+TitleBarButtons titleBarButtons(const CDialogEx& dlg);
+
 // Lines in a multi-line (log) edit, counted without copying its text: a
 // final line end starts no new line. -1 when the id is no such edit.
 int lineCount(const CDialogEx& dlg, int id);
@@ -118,10 +127,15 @@ struct Spoken {
     std::wstring value;               // an IP-address control's dotted address, a list's item
     std::vector<std::wstring> parts;  // the names of an IP-address control's four fields
     // Empty when the platform answered. Where it ignores what the framework
-    // handed to it (a part the platform does not implement), why; name and
-    // parts then hold what was handed (values are the platform's own, so
-    // value stays empty), so that a test still sees the framework's side.
+    // handed to it because it does not implement that part (wine's property
+    // service), why; name and parts then hold what was handed (values are
+    // the platform's own, so value stays empty), so that a test still sees
+    // the framework's side.
     std::string unheard;
+    // Where the platform refused the names for any other reason (a COM or
+    // apartment fault), what it answered; name and parts as above. Nothing
+    // a screen reader hears can be trusted then: a test fails on it.
+    std::string refused;
 };
 Spoken spoken(const CDialogEx& dlg, int id);
 

@@ -21,6 +21,10 @@ void FrameExchange::start()
     case AsyncTcpSocket::ConnectStart::Connected: return connected();
     case AsyncTcpSocket::ConnectStart::Pending: state_ = State::Connecting; return;
     case AsyncTcpSocket::ConnectStart::Failed: return failed(Failure::Connect);
+    case AsyncTcpSocket::ConnectStart::NoSocket:
+        // No verdict: the engine starts this exchange again later.
+        lackedSocket_ = true;
+        return finish();
     }
 }
 

@@ -28,6 +28,7 @@ public:
     Clock::time_point dueAt() const override;
     void onEvent(const PollItem& item) override;
     void onTime(Clock::time_point now) override;
+    bool lackedSocket() const override { return lackedSocket_; }
 
 protected:
     enum class Failure {
@@ -77,6 +78,7 @@ private:
     FrameReader reader_;
     State state_ = State::Connecting;
     std::size_t sentCount_ = 0;
+    bool lackedSocket_ = false;
     Clock::time_point start_;
     Clock::time_point deadline_;
     std::shared_ptr<capture::CaptureFile> capture_;

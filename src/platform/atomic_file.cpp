@@ -145,6 +145,17 @@ bool createAndDelete(const std::filesystem::path& probe) {
   return true;
 }
 
+bool openForWriting(const std::filesystem::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+  }
+  CloseHandle(file);
+  return true;
+}
+
 FileContents readBounded(const std::filesystem::path& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -235,6 +246,14 @@ bool createAndDelete(const std::filesystem::path& probe) {
   return true;
 }
 
+// Without O_NONBLOCK a FIFO would hold the open until a reader came.
+bool openForWriting(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
 FileContents readBounded(const std::filesystem::path& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return {FileStatus::ReadFailed, {}, lastSystemError()};
@@ -317,6 +336,13 @@ FileStatus replaceFileAtomically(const std::filesystem::path& link, std::string_
 
 bool mayCreateFileBeside(const std::filesystem::path& target) {
   return createAndDelete(tempPathFor(followLinks(target)));
+}
+
+// A file a save would refuse as read-only counts as such here too, also
+// where the system would let it be opened (wine run as root).
+bool mayWriteFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec) && !isReadOnly(path) && openForWriting(path);
 }
 
 }  // namespace nolt

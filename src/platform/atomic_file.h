@@ -49,4 +49,11 @@ FileStatus replaceFileAtomically(const std::filesystem::path& path, std::string_
 // some and guess at others.
 bool mayCreateFileBeside(const std::filesystem::path& target);
 
+// Whether this user may write the existing file right now: it is opened for
+// writing and closed again, changing nothing. As above, only the attempt
+// answers for every reason (rights, an integrity label, the read-only
+// attribute, mode bits). A file another program holds open without sharing
+// counts as writable: it is closed to this user only for the moment.
+bool mayWriteFile(const std::filesystem::path& path);
+
 }  // namespace nolt

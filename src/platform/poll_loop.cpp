@@ -17,12 +17,13 @@ constexpr long long kLongestWaitMs = 60'000;
 
 }  // namespace
 
-bool runConnections(const ConnectionRun& run)
+RunEnd runConnections(const ConnectionRun& run)
 {
     std::vector<std::pair<std::size_t, std::unique_ptr<PolledConnection>>> open;
     std::vector<PollItem> items;
-    const std::size_t jobs = std::max<std::size_t>(1, run.jobs);
-    const bool stoppable = run.stop && run.stop->valid();
+    std::size_t jobs = socketRoom(std::max<std::size_t>(1, run.jobs));
+    const bool wakeable = run.wake && run.wake->valid();
+    const auto stopped = [&] { return run.stop && run.stop->load(); };
     std::size_t next = 0;
 
     const auto retire = [&](std::size_t index, PolledConnection& c) {
@@ -30,8 +31,16 @@ bool runConnections(const ConnectionRun& run)
     };
 
     while (next < run.count || !open.empty()) {
+        if (stopped()) return RunEnd::Stopped;
         while (open.size() < jobs && next < run.count) {
             auto c = run.start(next);
+            if (c->lackedSocket()) {
+                // What the system gives now is what the run keeps to; the
+                // connection waits until one that is open has finished.
+                if (open.empty()) return RunEnd::NoSocket;
+                jobs = open.size();
+                break;
+            }
             if (c->done()) retire(next, *c);
             else open.emplace_back(next, std::move(c));
             ++next;
@@ -44,15 +53,15 @@ bool runConnections(const ConnectionRun& run)
             items.push_back(c->pollItem());
             due = std::min(due, c->dueAt());
         }
-        if (stoppable) {
+        if (wakeable) {
             PollItem wake;
-            wake.socket = run.stop->waitHandle();
+            wake.socket = run.wake->waitHandle();
             wake.wantRead = true;
             items.push_back(wake);
         }
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now());
         pollSockets(items, static_cast<int>(std::clamp<long long>(wait.count(), 0, kLongestWaitMs)));
-        if (stoppable && items.back().readable) return false;
+        if (stopped()) return RunEnd::Stopped;
 
         const auto now = Clock::now();
         for (std::size_t i = 0; i < open.size(); ++i) {
@@ -67,7 +76,7 @@ bool runConnections(const ConnectionRun& run)
         });
         if (run.afterWait) run.afterWait();
     }
-    return true;
+    return RunEnd::Finished;
 }
 
 }  // namespace nolt

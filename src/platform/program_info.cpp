@@ -28,11 +28,11 @@ constexpr std::string_view kPosixSettings =
 
 constexpr std::string_view kWindowsSettings =
     "The link address and the module's address fields are kept in\n"
-    "C:\\Config.ini where that file exists or may be created, otherwise in\n"
-    "%LOCALAPPDATA%\\nolt-pcclient\\Config.ini. A first start with neither file\n"
-    "takes the values an older copy left in\n"
-    "%LOCALAPPDATA%\\VirtualStore\\Config.ini. NOLT_PCCLIENT_CONFIG names another\n"
-    "file.\n";
+    "C:\\Config.ini where this user may write or create that file, otherwise\n"
+    "in %LOCALAPPDATA%\\nolt-pcclient\\Config.ini. A first start without that\n"
+    "file takes the values an older copy left in\n"
+    "%LOCALAPPDATA%\\VirtualStore\\Config.ini, else those of a C:\\Config.ini\n"
+    "this user may only read. NOLT_PCCLIENT_CONFIG names another file.\n";
 
 #ifdef _WIN32
 

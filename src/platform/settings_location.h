@@ -13,6 +13,7 @@ enum class SettingsPlace {
 
 struct SettingsPlaceFacts {
   bool sharedExists = false;
+  bool sharedWritable = false;   // this user may write it (only asked when it exists)
   bool sharedCreatable = false;  // a new file may be created in its folder (only asked when it does not exist)
   bool perUserKnown = false;     // the system named the user's local application data folder
   bool perUserExists = false;
@@ -25,11 +26,14 @@ struct SettingsPlaceChoice {
   bool operator==(const SettingsPlaceChoice&) const = default;
 };
 
-// C:\Config.ini is kept wherever it exists or may be created (files and
-// people rely on it); otherwise the settings live in the user's own folder.
-// A start reads the first file that exists of C:\Config.ini, the user's own
-// and the one an old unmanifested copy "wrote" into the VirtualStore, so
-// that values typed before reach the file saved from now on.
+// C:\Config.ini is kept wherever this user may write it or create it (files
+// and people rely on it); otherwise the settings live in the user's own
+// folder. A start reads the first file that exists of C:\Config.ini (when
+// it is the one saved to), the user's own, the one an old unmanifested copy
+// "wrote" into the VirtualStore, and C:\Config.ini, so that values typed
+// before reach the file saved from now on. A C:\Config.ini this user may
+// only read (one an elevated run made) thus gives a first start its values,
+// and the user's own file takes every save and is read from then on.
 SettingsPlaceChoice chooseSettingsPlaces(const SettingsPlaceFacts& facts);
 
 }  // namespace nolt

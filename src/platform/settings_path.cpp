@@ -59,6 +59,7 @@ SettingsFiles defaultFiles() {
   const std::filesystem::path virtualStore = local ? *local / "VirtualStore" / kSettingsFileName : shared;
   SettingsPlaceFacts facts;
   facts.sharedExists = fileExists(shared);
+  facts.sharedWritable = facts.sharedExists && mayWriteFile(shared);
   facts.sharedCreatable = !facts.sharedExists && mayCreateFileBeside(shared);
   facts.perUserKnown = local.has_value();
   facts.perUserExists = local && fileExists(perUser);

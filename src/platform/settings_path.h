@@ -17,7 +17,7 @@ struct SettingsFiles {
 
 // Where the settings file lives: the file named by NOLT_PCCLIENT_CONFIG when
 // it is set and not empty, for both. Otherwise, on Windows, C:\Config.ini
-// where it exists or may be created, else
+// where this user may write or create it, else
 // %LOCALAPPDATA%\nolt-pcclient\Config.ini (see settings_location.h for the
 // whole rule); elsewhere $XDG_CONFIG_HOME/nolt-pcclient/Config.ini (by
 // default ~/.config/nolt-pcclient/Config.ini). Looks at the file system

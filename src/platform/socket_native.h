@@ -30,6 +30,13 @@ inline constexpr Handle kInvalid = INVALID_SOCKET;
 inline void closeHandle(Handle h) { ::closesocket(h); }
 inline bool wouldBlock() { return ::WSAGetLastError() == WSAEWOULDBLOCK; }
 inline bool interrupted() { return false; }
+// The system had no socket to give (too many open, no buffer space): the
+// same call may succeed once other sockets have closed.
+inline bool outOfSockets()
+{
+    const int e = ::WSAGetLastError();
+    return e == WSAEMFILE || e == WSAENOBUFS;
+}
 inline constexpr int kSendFlags = 0;
 inline constexpr int kShutdownBoth = SD_BOTH;
 #else
@@ -38,6 +45,7 @@ inline constexpr Handle kInvalid = -1;
 inline void closeHandle(Handle h) { ::close(h); }
 inline bool wouldBlock() { return errno == EINPROGRESS || errno == EWOULDBLOCK || errno == EAGAIN; }
 inline bool interrupted() { return errno == EINTR; }
+inline bool outOfSockets() { return errno == EMFILE || errno == ENFILE || errno == ENOBUFS; }
 // A peer that has gone makes send fail instead of raising SIGPIPE.
 inline constexpr int kSendFlags = MSG_NOSIGNAL;
 inline constexpr int kShutdownBoth = SHUT_RDWR;

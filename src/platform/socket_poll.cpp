@@ -3,6 +3,8 @@
 #include "platform/socket_layer.h"
 #include "platform/socket_native.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -38,6 +40,25 @@ int pollNative(PollFd* fds, std::size_t count, int timeoutMs)
 }
 #endif
 
+// Descriptors left for what the process opens besides the sockets of a
+// batch or a search: files, pipes, the window system's connections.
+constexpr long kReservedDescriptors = 16;
+
+// The descriptors this process has open now; 0 where that cannot be told.
+long openDescriptors()
+{
+#ifdef _WIN32
+    return 0;
+#else
+    std::error_code ec;
+    long count = 0;
+    for (std::filesystem::directory_iterator it("/proc/self/fd", ec), end; !ec && it != end; it.increment(ec))
+        ++count;
+    // The listing itself held one of them.
+    return ec ? 0 : std::max(0L, count - 1);
+#endif
+}
+
 }  // namespace
 
 long raiseOpenFileLimit()
@@ -54,6 +75,14 @@ long raiseOpenFileLimit()
     }
     return static_cast<long>(limit.rlim_cur);
 #endif
+}
+
+std::size_t socketRoom(std::size_t wanted)
+{
+    const long limit = raiseOpenFileLimit();
+    if (limit <= 0) return std::max<std::size_t>(1, wanted);
+    const long room = limit - openDescriptors() - kReservedDescriptors;
+    return std::clamp<std::size_t>(room > 0 ? static_cast<std::size_t>(room) : 0, 1, std::max<std::size_t>(1, wanted));
 }
 
 int pollSockets(std::span<PollItem> items, int timeoutMs)
@@ -103,7 +132,7 @@ AsyncTcpSocket::ConnectStart AsyncTcpSocket::connect(std::uint32_t addressNetwor
     close();
     if (!initSocketLayer()) return ConnectStart::Failed;
     const native::Handle h = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (h == native::kInvalid) return ConnectStart::Failed;
+    if (h == native::kInvalid) return native::outOfSockets() ? ConnectStart::NoSocket : ConnectStart::Failed;
     handle_ = native::toStored(h);
 #ifndef _WIN32
     ::fcntl(h, F_SETFD, FD_CLOEXEC);
@@ -117,7 +146,14 @@ AsyncTcpSocket::ConnectStart AsyncTcpSocket::connect(std::uint32_t addressNetwor
     addr.sin_port = htons(port);
     addr.sin_addr.s_addr = addressNetworkOrder;
     if (::connect(h, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) return ConnectStart::Connected;
-    return native::wouldBlock() ? ConnectStart::Pending : ConnectStart::Failed;
+    if (native::wouldBlock()) return ConnectStart::Pending;
+    // No buffer space for the connection (Winsock also says so when its
+    // local ports are used up): the address was never tried.
+    if (native::outOfSockets()) {
+        close();
+        return ConnectStart::NoSocket;
+    }
+    return ConnectStart::Failed;
 }
 
 bool AsyncTcpSocket::connectSucceeded() const

@@ -17,6 +17,12 @@ namespace nolt {
 // of that kind. Returns the limit now in force (0 when unknown).
 long raiseOpenFileLimit();
 
+// How many more sockets this process may open at once, at most `wanted`:
+// the descriptor limit (raised first) less the descriptors open now and a
+// reserve for the files and pipes the rest of the process may still need.
+// At least 1, and `wanted` where the system sets no such limit.
+std::size_t socketRoom(std::size_t wanted);
+
 // One socket of a wait: what is asked for, and what the wait found.
 struct PollItem {
     NativeSocket socket = kNoSocket;
@@ -37,7 +43,10 @@ int pollSockets(std::span<PollItem> items, int timeoutMs);
 class AsyncTcpSocket {
 public:
     static constexpr long kWouldBlock = -2;
-    enum class ConnectStart { Pending, Connected, Failed };
+    // NoSocket: the system had no socket to give (the process's or the
+    // system's open files, or its buffers, are used up); nothing was sent,
+    // and the same connect may succeed once other sockets have closed.
+    enum class ConnectStart { Pending, Connected, Failed, NoSocket };
 
     AsyncTcpSocket() = default;
     ~AsyncTcpSocket();

@@ -14,6 +14,9 @@ bool BackgroundScan::start(const ScanRange& range, const ScanSettings& settings,
 {
     if (running_.load()) return false;
     if (thread_.joinable()) thread_.join();  // the last search has ended
+    // Its descriptors go before the new one opens its own: the process may
+    // have few to spare.
+    scanner_.reset();
     scanner_ = std::make_unique<Scanner>(range, settings);
     running_ = true;
     thread_ = std::thread(&BackgroundScan::run, this, std::move(report), std::move(finished));

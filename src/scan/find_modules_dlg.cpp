@@ -1,6 +1,7 @@
 #include "scan/find_modules_dlg.h"
 
 #include <algorithm>
+#include <cwctype>
 
 #include "framework/ui_thread.h"
 #include "link/connect_input.h"
@@ -25,6 +26,14 @@ std::wstring seconds(double s)
 {
     const long long tenths = static_cast<long long>(s * 10 + 0.5);
     return std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10) + L" s";
+}
+
+// An engine's message ("no socket could be opened ...") as the status line shows it.
+std::wstring sentence(const std::string& message)
+{
+    std::wstring text = fromNarrow(message);
+    if (!text.empty()) text[0] = static_cast<wchar_t>(std::towupper(text[0]));
+    return text + L".";
 }
 
 std::wstring itemText(const ScanResult& r)
@@ -163,7 +172,9 @@ void FindModulesDlg::showResults(std::span<const ScanResult> results)
 void FindModulesDlg::showEnd(const ScanOutcome& outcome)
 {
     const std::wstring modules = plural(found_.size(), L"module", L"modules");
-    if (outcome.stopped)
+    if (!outcome.error.empty())
+        SetDlgItemText(IDC_FIND_STATUS, sentence(outcome.error));
+    else if (outcome.stopped)
         SetDlgItemText(IDC_FIND_STATUS, L"Stopped after " + std::to_wstring(done_) + L" of " +
                                             plural(total_, L"address", L"addresses") + L"; " + modules + L" found.");
     else

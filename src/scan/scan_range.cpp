@@ -180,9 +180,13 @@ void limitScansToLoopback()
 std::optional<std::string> scanRefusedHere(const ScanRange& range)
 {
     const char* variable = std::getenv(kScanLoopbackOnlyVariable);
-    if (!g_loopbackOnly.load() && !(variable && *variable)) return std::nullopt;
+    const bool bySetting = variable && *variable;
+    if (!g_loopbackOnly.load() && !bySetting) return std::nullopt;
     if ((range.first >> 24) == 127 && (range.last >> 24) == 127) return std::nullopt;
-    return "this process may search 127.0.0.0/8 only (it is limited to the machine's own addresses)";
+    if (bySetting)
+        return std::string("this process may search 127.0.0.0/8 only: ") + kScanLoopbackOnlyVariable +
+               " is set, which limits searches to the machine's own addresses";
+    return "this process may search 127.0.0.0/8 only: it limits its searches to the machine's own addresses";
 }
 
 }  // namespace nolt

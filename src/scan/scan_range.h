@@ -50,7 +50,8 @@ void limitScansToLoopback();
 inline constexpr const char* kScanLoopbackOnlyVariable = "NOLT_SCAN_LOOPBACK_ONLY";
 
 // Why the range may not be searched in this process (the limit above), or
-// nothing.
+// nothing. The search itself asks before any socket opens, whatever its
+// front end has checked; a refusal names the variable when that set it.
 std::optional<std::string> scanRefusedHere(const ScanRange& range);
 
 }  // namespace nolt

@@ -69,10 +69,13 @@ private:
 
 ScanOutcome Scanner::run(const Report& report)
 {
-    // Hundreds of sockets at once: a descriptor limit of 1,024 would leave
-    // the addresses that find none searched in vain.
-    raiseOpenFileLimit();
     ScanOutcome outcome;
+    // Whatever a front end has checked, the limit holds here, where the
+    // sockets open.
+    if (auto refused = scanRefusedHere(range_)) {
+        outcome.error = std::move(*refused);
+        return outcome;
+    }
     const auto start = Clock::now();
     const Bytes query = versionQueryFrame();
     std::vector<ScanResult> batch;
@@ -92,8 +95,11 @@ ScanOutcome Scanner::run(const Report& report)
         batch.push_back(r);
     };
     run.afterWait = flush;
-    run.stop = &wake_;
-    outcome.stopped = stopped_.load() || !runConnections(run);
+    run.stop = &stopped_;
+    run.wake = &wake_;
+    const RunEnd end = runConnections(run);
+    outcome.stopped = end == RunEnd::Stopped;
+    if (end == RunEnd::NoSocket) outcome.error = kNoSocketText;
     flush();
     std::sort(outcome.results.begin(), outcome.results.end(),
               [](const ScanResult& a, const ScanResult& b) { return a.address < b.address; });

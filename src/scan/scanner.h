@@ -43,6 +43,9 @@ struct ScanResult {
 struct ScanOutcome {
     std::vector<ScanResult> results;  // every address that finished, in address order
     bool stopped = false;             // stop() ended the search early
+    // Why the search was refused or broken off (the process is limited to
+    // loopback addresses; no socket could be had); empty when it ran.
+    std::string error;
     double seconds = 0;
 };
 
@@ -55,10 +58,13 @@ public:
     Scanner(const ScanRange& range, const ScanSettings& settings) : range_(range), settings_(settings) {}
 
     // Searches the whole range on the calling thread, once. Returns when
-    // every address has its verdict or stop() was called.
+    // every address has its verdict or stop() was called. A range that this
+    // process may not search (scanRefusedHere) is refused before any socket
+    // opens; an address whose socket could not be opened waits for one.
     ScanOutcome run(const Report& report = {});
 
-    // Ends run() at once; callable from any thread, also before run().
+    // Ends run() at once; callable from any thread. Before run(), run()
+    // then starts nothing.
     void stop();
 
 private:

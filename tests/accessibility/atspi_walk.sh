@@ -43,18 +43,9 @@ done
 [ -s "$WORK/display" ] || skip "Xvfb did not start: $(tail -n 1 "$WORK/xvfb.log")"
 export DISPLAY=:$(cat "$WORK/display")
 
-# The tool's settings: addresses of its own in each field, so that each
-# IP-address control must read out its own address. Nothing is sent.
-cat >"$WORK/Config.ini" <<'INI'
-[SaveData]
-LinkIP=127.0.1.6
-LinkPort=2000
-DstIp=127.0.1.11
-Gateway=127.0.1.29
-DNS=127.0.1.30
-UdpDstIp=127.0.1.24
-UdpPort=23003
-INI
+# The tool's settings: loopback addresses of their own in each field, so
+# that each IP-address control must read out its own address. Nothing is sent.
+cp "$HERE/../support/loopback_settings.ini" "$WORK/Config.ini"
 export NOLT_PCCLIENT_CONFIG=$WORK/Config.ini
 export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"

@@ -282,6 +282,9 @@ TEST(CliHostsFile, ListsTheModulesWrittenThereAndNoOther)
         std::string error = {};
     };
     const std::string badLine = ": Please enter the correct IP address or port";
+    const auto tooLong = [](int n) {
+        return "hosts.txt: line " + std::to_string(n) + " is longer than 4,096 characters";
+    };
     const std::vector<Case> cases{
         {"# bench\n127.0.0.1\n\n  127.0.0.2:2001  # second\r\n", "2000",
          {"127.0.0.1:2000 127.0.0.1", "127.0.0.2:2001 127.0.0.2"}},
@@ -292,12 +295,19 @@ TEST(CliHostsFile, ListsTheModulesWrittenThereAndNoOther)
         {"127.0.0.1:65535\n", "2000", {}, "hosts.txt:1" + badLine},
         {"\t5\t2\xE9", "\n55555", {}, "hosts.txt:1" + badLine},  // found by fuzz_hosts_file
         {"# nothing here\n\n", "2000", {}, "nolt-cli: the hosts file hosts.txt names no module\nTry 'nolt-cli --help'."},
-        // A line too long to be a module is not read on (a file named by mistake).
-        {"127.0.0.1\n# " + std::string(5000, 'x') + "\n127.0.0.2\n", "2000", {}, "hosts.txt:2" + badLine},
+        // A line too long to be a module is not read on (a file named by mistake),
+        // a comment too; 4,096 characters before its LF or CR LF are taken.
+        {"127.0.0.1\n# " + std::string(5000, 'x') + "\n127.0.0.2\n", "2000", {}, tooLong(2)},
         {"127.0.0.1  # " + std::string(4000, 'x') + "\n", "2000", {"127.0.0.1:2000 127.0.0.1"}},
+        {"#" + std::string(4095, 'x') + "\r\n127.0.0.2\n", "2000", {"127.0.0.2:2000 127.0.0.2"}},
+        {"127.0.0.2" + std::string(4087, ' ') + "\n", "2000", {"127.0.0.2:2000 127.0.0.2"}},
+        {"127.0.0.1\n127.0.0.2" + std::string(4088, ' ') + "\r\n", "2000", {}, tooLong(2)},
+        {"127.0.0.1\n\n#" + std::string(4096, 'x'), "2000", {}, tooLong(3)},
+        {"127.0.0.2\n#" + std::string(4095, 'x'), "2000", {"127.0.0.2:2000 127.0.0.2"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
+        const std::size_t size = c.file.size();
+        SCOPED_TRACE(size <= 80 ? c.file : c.file.substr(0, 40) + "... (" + std::to_string(size) + " bytes)");
         std::istringstream in(c.file);
         const auto read = cli::readHostsList(in, "hosts.txt", c.defaultPort);
         if (!c.error.empty()) {

@@ -1,13 +1,16 @@
 // The framework on a small dialog of its own: the message table, controls
-// by id, radio groups, calls from another thread, input blocking, boxes.
+// by id, radio groups, calls from another thread, input blocking, boxes;
+// and the desktop's language that its own system-menu items follow.
 
 #include <gtest/gtest.h>
 
 #include <QMouseEvent>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
+#include "framework/desktop_language.h"
 #include "framework/dialog.h"
 #include "framework/ui_thread.h"
 #include "gui_test_support.h"
@@ -39,6 +42,38 @@ constexpr fw::ControlTemplate kControls[] = {
 };
 constexpr fw::DialogTemplate kTemplate{500, L"Test", 120, 140, L"MS Shell Dlg", 9,
                                        fw::kSysMenu | fw::kMinimizeBox, kControls};
+
+TEST(DesktopLanguageTest, TheLocaleOfMessagesAndThenLanguageDecide)
+{
+    using enum fw::DesktopLanguage;
+    struct Case {
+        const char *language, *lcAll, *lcMessages, *lang;  // nullptr: unset
+        fw::DesktopLanguage expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, nullptr, nullptr, English},  // the C locale
+        {nullptr, nullptr, nullptr, "en_US.UTF-8", English},
+        {nullptr, nullptr, nullptr, "zh_CN.UTF-8", SimplifiedChinese},
+        {nullptr, nullptr, nullptr, "zh_CN.GB18030@stroke", SimplifiedChinese},
+        {nullptr, nullptr, nullptr, "zh_TW.Big5", TraditionalChinese},
+        {nullptr, nullptr, nullptr, "zh_HK.UTF-8", TraditionalChinese},
+        {nullptr, nullptr, nullptr, "zu_ZA.UTF-8", English},
+        {nullptr, nullptr, "zh_CN.UTF-8", "en_US.UTF-8", SimplifiedChinese},  // LC_MESSAGES before LANG
+        {nullptr, "en_US.UTF-8", "zh_CN.UTF-8", "zh_CN.UTF-8", English},  // LC_ALL before both
+        {nullptr, "", "zh_CN.UTF-8", "en_US.UTF-8", SimplifiedChinese},  // empty is unset
+        {"zh_CN:en", nullptr, nullptr, "en_US.UTF-8", SimplifiedChinese},  // LANGUAGE's first entry
+        {"en_GB:zh_CN", "zh_CN.UTF-8", nullptr, nullptr, English},
+        {":zh_TW", nullptr, nullptr, "en_US.UTF-8", TraditionalChinese},
+        {"zh_CN", "C", nullptr, "zh_CN.UTF-8", English},  // no LANGUAGE under the C locale
+        {"zh_CN", nullptr, nullptr, "POSIX", English},
+    };
+    for (const Case& c : cases) {
+        const auto show = [](const char* v) { return v ? "\"" + std::string(v) + "\"" : std::string("unset"); };
+        SCOPED_TRACE("LANGUAGE " + show(c.language) + ", LC_ALL " + show(c.lcAll) + ", LC_MESSAGES " +
+                     show(c.lcMessages) + ", LANG " + show(c.lang));
+        EXPECT_EQ(fw::desktopLanguage(c.language, c.lcAll, c.lcMessages, c.lang), c.expected);
+    }
+}
 
 class TestDlg : public fw::CDialogEx {
 public:

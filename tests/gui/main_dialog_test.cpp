@@ -7,9 +7,15 @@
 #include <QLabel>
 #include <QMenu>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "app/nolt_pcclient_dlg.h"
 #include "gui_test_support.h"
 #include "res/resource.h"
+#include "res/strings.h"
 
 namespace nolt {
 namespace {
@@ -279,13 +285,18 @@ TEST_F(MainDialogTest, AboutBoxFromSystemMenuLeavesStateUnchanged)
     EXPECT_EQ(snapshot(*dlg), before);
 }
 
-TEST_F(MainDialogTest, RightClickOnBackgroundOpensSystemMenu)
+QMenu* openSystemMenuByRightClick(QDialog* w)
 {
-    QDialog* w = fw::DialogAccess::window(*dlg);
     // Left of the top group box: plain dialog background.
     QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(w, &e);
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+TEST_F(MainDialogTest, RightClickOnBackgroundOpensSystemMenu)
+{
+    QDialog* w = fw::DialogAccess::window(*dlg);
+    QMenu* menu = openSystemMenuByRightClick(w);
     ASSERT_NE(menu, nullptr);
     std::vector<int> commands;
     for (const fw::SystemMenuItem& item : dlg->GetSystemMenuItems()) commands.push_back(item.command);
@@ -296,6 +307,46 @@ TEST_F(MainDialogTest, RightClickOnBackgroundOpensSystemMenu)
     menu->actions()[1]->trigger();
     menu->close();
     EXPECT_TRUE(test::pumpUntil([&] { return !dlg->IsWindowVisible(); }));
+}
+
+// The menu's own items read as the platform writes them in the desktop's
+// language, mnemonics included; the appended items keep their texts.
+TEST_F(MainDialogTest, TheSystemMenusOwnItemsFollowTheDesktopsLanguage)
+{
+    struct Case {
+        const char* locale;
+        const wchar_t *minimize, *close;
+    };
+    const Case cases[] = {{"en_US.UTF-8", L"Mi&nimize", L"&Close\tAlt+F4"},
+                          {"zh_CN.UTF-8", L"最小化(&N)", L"关闭(&C)\tAlt+F4"},
+                          {"zh_HK.UTF-8", L"最小化(&N)", L"關閉(&C)\tAlt+F4"}};
+    const auto saved = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const std::optional<std::string> lcAll = saved("LC_ALL"), language = saved("LANGUAGE");
+    unsetenv("LANGUAGE");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale);
+        setenv("LC_ALL", c.locale, 1);
+        QMenu* menu = openSystemMenuByRightClick(fw::DialogAccess::window(*dlg));
+        const QList<QAction*> items = menu ? menu->actions() : QList<QAction*>();
+        EXPECT_EQ(items.size(), 6);
+        if (items.size() != 6) break;
+        EXPECT_EQ(items[0]->text().toStdWString(), c.minimize);
+        EXPECT_EQ(items[1]->text().toStdWString(), c.close);
+        EXPECT_EQ(items[3]->text().toStdWString(), res::kFindModulesMenuItem);
+        EXPECT_EQ(items[4]->text().toStdWString(), res::kRecordFramesMenuItem);
+        EXPECT_EQ(items[5]->text().toStdWString(), res::kAboutMenuItem);
+        menu->close();
+        pump();
+    }
+    for (const auto& [name, value] : {std::pair{"LC_ALL", lcAll}, std::pair{"LANGUAGE", language}}) {
+        if (value)
+            setenv(name, value->c_str(), 1);
+        else
+            unsetenv(name);
+    }
 }
 
 TEST_F(MainDialogTest, HiddenSubStreamControlsCannotBeReachedByTheUser)

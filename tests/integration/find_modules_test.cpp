@@ -1,13 +1,6 @@
 // "Find modules…" from the main window's system menu, through the real
-// dialogs and the user driver, against modules planted at 127.0.0.5,
-// 127.0.0.9, 127.0.0.77 (silent) and 127.0.0.200 (no module). Every search
-// covers 127.0.0.0/24: the main window's address is a loopback one before
-// the dialog opens, and Find is pressed only once the range field has been
-// checked (and PlantedModules limits the process to 127.0.0.0/8 besides).
-#include "dialog_fixture.h"
-#include "platform/code_page.h"
-#include "scan/find_modules_dlg.h"
-#include "support/planted_modules.h"
+// dialogs and the user driver (see find_modules_fixture.h).
+#include "find_modules_fixture.h"
 
 #include <regex>
 
@@ -16,56 +9,6 @@ namespace {
 
 using fw::MessageIcon;
 
-class FindModulesTest : public DialogFixture {
-protected:
-    // Opens the main window on a loopback address and the planted port,
-    // then "Find modules…" as the system menu sends it.
-    FindModulesDlg& openFind()
-    {
-        open();
-        EXPECT_TRUE(setIpText(*dlg, res::IDC_LINK_IP, L"127.0.0.42"));
-        dlg->SetDlgItemText(res::IDC_LINK_PORT, std::to_wstring(planted.port));
-        dlg->SendSysCommand(res::IDM_FIND_MODULES);
-        EXPECT_TRUE(dlg->findModules_ && dlg->findModules_->IsWindowVisible());
-        FindModulesDlg& find = *dlg->findModules_;
-        // A loaded machine (a sanitizer build, wine) may take a few hundred
-        // milliseconds for a module's answer.
-        find.SetTimeout(kTimeout);
-        fw::user::activate(find);
-        return find;
-    }
-
-    // Presses Find, once sure that it either searches this machine's own
-    // addresses only or is refused before anything is sent.
-    void pressFind(FindModulesDlg& find)
-    {
-        const std::string text = toNarrow(find.GetDlgItemText(res::IDC_FIND_RANGE));
-        const auto parsed = parseScanRange(text);
-        const auto* range = std::get_if<ScanRange>(&parsed);
-        const bool loopback = text.starts_with("127.") && range && range->first >> 24 == 127 && range->last >> 24 == 127;
-        ASSERT_TRUE(loopback || !range) << "refusing to press Find with the range \"" << text << "\"";
-        ASSERT_TRUE(click(find, res::IDC_FIND_START));
-    }
-
-    void setRange(FindModulesDlg& find, std::wstring_view text)
-    {
-        find.SetDlgItemText(res::IDC_FIND_RANGE, L"");
-        ASSERT_TRUE(fw::user::type(find, res::IDC_FIND_RANGE, text));
-    }
-
-    bool searchEnds(FindModulesDlg& find) { return waitUntil([&] { return !find.Searching(); }, 10000); }
-
-    std::vector<std::wstring> listed(const FindModulesDlg& find) const
-    {
-        std::vector<std::wstring> items;
-        for (int i = 0; i < find.GetCount(res::IDC_FIND_LIST); ++i) items.push_back(find.GetLBText(res::IDC_FIND_LIST, i));
-        return items;
-    }
-
-    static constexpr std::chrono::milliseconds kTimeout{1500};
-    PlantedModules planted;
-};
-
 const std::vector<std::wstring> kFound{L"127.0.0.5    version 7", L"127.0.0.9    version 1234"};
 
 TEST_F(FindModulesTest, FindsThePlantedModulesAndUseFillsTheMainWindowsFields)
@@ -73,6 +16,9 @@ TEST_F(FindModulesTest, FindsThePlantedModulesAndUseFillsTheMainWindowsFields)
     FindModulesDlg& find = openFind();
     EXPECT_EQ(find.GetWindowText(), L"Find modules");
     EXPECT_EQ(find.GetOwner(), dlg.get());
+    // A close button only: the window can be neither resized nor maximised.
+    EXPECT_EQ(fw::user::titleBarButtons(find), (fw::user::TitleBarButtons{false, false, true}));
+    EXPECT_FALSE(find.IsResizable());
     EXPECT_EQ(find.GetDlgItemText(res::IDC_FIND_RANGE), L"127.0.0.0/24");
     EXPECT_EQ(find.GetDlgItemText(res::IDC_FIND_PORT), std::to_wstring(planted.port));
     EXPECT_FALSE(find.IsControlEnabled(res::IDC_FIND_STOP));

@@ -1,7 +1,8 @@
-// A dialog larger than the work area of its monitor is laid out smaller:
-// the decision as a table, and the real main dialog on the backend of the
-// build given a small work area (the whole window inside it, Close inside
-// the window and answering a click).
+// A dialog larger than the work area of its monitor is laid out smaller and
+// placed with all of its frame in the work area: the decisions as tables,
+// and the real main dialog on the backend of the build given a small work
+// area (the whole window inside it, Close inside the window and answering a
+// click).
 
 #include <gtest/gtest.h>
 
@@ -27,12 +28,13 @@ BaseUnits unitsOf(int size)
     return {size * 2 / 3, size * 5 / 3};
 }
 
-// A 300 x 400 dialog-unit template in 9 points; a frame of 10 x 30 pixels.
-FitRequest request(int workWidth, int workHeight, int ppi = 96, double scale = 1.0)
+// A 300 x 400 dialog-unit template in 9 points (or du wider and higher); a
+// frame of 10 x 30 pixels.
+FitRequest request(int workWidth, int workHeight, int ppi = 96, double scale = 1.0, int du = 0)
 {
     FitRequest r;
-    r.duWidth = 300;
-    r.duHeight = 400;
+    r.duWidth = 300 + du;
+    r.duHeight = 400 + du;
     r.pointSize = 9;
     r.pixelsPerInch = ppi;
     r.deviceScale = scale;
@@ -63,6 +65,13 @@ TEST(DialogFitTest, TheDialogFontShrinksUntilTheWindowFitsButNeverBelowAReadable
         {"at 144 DPI 6 points are 12 pixels", request(1280, 540, 144), 6},
         {"a 125 % scale makes 7 points readable at 96 DPI", request(1280, 600, 96, 1.25), 7},
         {"and 6 points not (8 x 1.25 = 10 pixels)", request(1280, 200, 96, 1.25), 7},
+        // Dialog units become pixels rounded to the nearest, as the dialog
+        // manager makes them: 301 x 401 are 451.5 x 751.875 pixels at 9
+        // points, so the window is 462 x 782, a pixel more than truncated.
+        {"rounded up: as wide as the window", request(462, 1000, 96, 1.0, 1), 9},
+        {"rounded up: a pixel narrower", request(461, 1000, 96, 1.0, 1), 8},
+        {"rounded up: as high as the window", request(1280, 782, 96, 1.0, 1), 9},
+        {"rounded up: a pixel lower", request(1280, 781, 96, 1.0, 1), 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -72,6 +81,45 @@ TEST(DialogFitTest, TheDialogFontShrinksUntilTheWindowFitsButNeverBelowAReadable
     FitRequest small = request(100, 100);
     small.pointSize = 6;
     EXPECT_EQ(fw::fitDialogPointSize(small, unitsOf), 6);
+}
+
+TEST(DialogFitTest, DialogUnitsAndPointsArePixelsRoundedHalfAwayFromZero)
+{
+    struct Case {
+        int number, numerator, denominator, expected;
+    };
+    const Case cases[] = {{301, 6, 4, 452}, {300, 6, 4, 450}, {1, 1, 2, 1}, {-1, 1, 2, -1}, {-3, 1, 4, -1},
+                          {7, 120, 72, 12}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.number << " * " << c.numerator << " / " << c.denominator);
+        EXPECT_EQ(fw::mulDiv(c.number, c.numerator, c.denominator), c.expected);
+    }
+}
+
+TEST(DialogFitTest, AWindowIsCentredAndMovedTheLeastToLieWhollyInTheWorkArea)
+{
+    struct Case {
+        const char* what;
+        int w, h;
+        fw::Rect centreOn, work, expected;
+    };
+    const fw::Rect bottomBar{0, 0, 1366, 718};  // a task bar of 50 pixels below
+    const fw::Rect topBar{0, 40, 1280, 760};    // and one of 40 above
+    const Case cases[] = {
+        {"centred in the work area", 577, 656, bottomBar, bottomBar, {394, 31, 577, 656}},
+        {"exactly as high: at its top", 577, 718, bottomBar, bottomBar, {394, 0, 577, 718}},
+        {"below a task bar at the top", 400, 300, topBar, topBar, {440, 270, 400, 300}},
+        {"higher than the work area: the title bar stays in", 577, 740, bottomBar, bottomBar, {394, 0, 577, 740}},
+        {"wider: its left edge stays in", 1400, 300, bottomBar, bottomBar, {0, 209, 1400, 300}},
+        {"over its owner", 200, 100, {100, 100, 400, 300}, bottomBar, {200, 200, 200, 100}},
+        {"an owner near the top: moved down", 200, 300, {100, 0, 400, 100}, topBar, {200, 40, 200, 300}},
+        {"an owner off the right: moved left", 200, 100, {1200, 300, 400, 300}, bottomBar, {1166, 400, 200, 100}},
+        {"one already inside, centred on itself, stays", 200, 100, {3, 5, 200, 100}, bottomBar, {3, 5, 200, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(fw::placeWindow(c.w, c.h, c.centreOn, c.work), c.expected);
+    }
 }
 
 TEST(DialogFitTest, ACaptionThatDoesNotFitIsDrawnAtMostAQuarterSmaller)
@@ -101,10 +149,10 @@ protected:
         dlg.reset();
         fw::setWorkAreaForTests(std::nullopt);
     }
-    void openWithWorkArea(int w, int h)
+    void openWithWorkArea(int w, int h, int x = 0, int y = 0)
     {
         dlg.reset();
-        fw::setWorkAreaForTests(fw::Rect{0, 0, w, h});
+        fw::setWorkAreaForTests(fw::Rect{x, y, w, h});
         dlg = test::openDialog<Cnolt_PCClientDlg>();
     }
     static bool inside(const fw::Rect& inner, const fw::Rect& outer)
@@ -125,10 +173,12 @@ TEST_F(MainDialogFitTest, ADialogLargerThanTheWorkAreaIsLaidOutSmallerAndCloseSt
     const fw::Rect roomy = dlg->MapDialogRect(0, 0, tpl.w, tpl.h);
 
     // A work area as high as the client area alone, too low for the window
-    // with its title bar: all of the window is inside, and so is every
-    // control that shows, Close included.
-    openWithWorkArea(4000, roomy.h);
-    EXPECT_LE(fw::user::windowRect(*dlg).h, roomy.h);
+    // with its title bar, away from the screen's corner: all of the window
+    // is inside it, and so is every control that shows, Close included.
+    const fw::Rect work{400, 60, roomy.w + 40, roomy.h};
+    openWithWorkArea(work.w, work.h, work.x, work.y);
+    EXPECT_TRUE(inside(fw::user::windowRect(*dlg), work))
+        << "window " << fw::user::windowRect(*dlg).x << "," << fw::user::windowRect(*dlg).y;
     const fw::Rect client = dlg->MapDialogRect(0, 0, tpl.w, tpl.h);
     EXPECT_LT(client.h, roomy.h);
     EXPECT_GT(client.h, roomy.h * 2 / 3) << "smaller, not tiny";

@@ -2,6 +2,7 @@
 // blocks, and partial frames that never complete.
 #include "hex.h"
 #include "link/frame_reader.h"
+#include "link/trace.h"
 #include "res/resource.h"
 #include "stream_outcome.h"
 
@@ -22,8 +23,9 @@ std::vector<std::wstring> logLines(const test::StreamOutcome& outcome)
     return lines;
 }
 
-// Many replies of every kind back to back, including a frame whose declared
-// length runs past the receive buffer and codes the tool does not know.
+// Many replies of every kind back to back, including frames whose declared
+// length runs past the receive buffer (up to the longest a frame can say)
+// and codes the tool does not know.
 Bytes recordedStream()
 {
     Bytes oversized = hex("AA 01 FD");
@@ -35,6 +37,7 @@ Bytes recordedStream()
         hex("AA 03 01 05 00"),
         hex("AA 20 01 01 01"),
         oversized,
+        buildFrame(code::kStatus, Bytes(255, 0x22)),
         hex("AA 21 01 00 00"),
         hex("AA 10 00 00"),
         hex("AA 7F 00 09"),
@@ -53,6 +56,7 @@ TEST(FrameReader, ReSplittingTheStreamNeverChangesTheOutcome)
         L"Get current movement status successfully",
         L"Version number query succeeded",
         L"Network bandwidth 10m set successfully",
+        L"Failed to get current movement status",
         L"Failed to get current movement status",
         L"DHCP OFF",
         L"Subcode set successfully",
@@ -100,6 +104,7 @@ struct PartialCase {
     const char* name;
     const char* first;
     std::vector<std::wstring> lines;
+    const char* traced;  // the piece in the tool's trace: no frame's name
 };
 
 class PartialFrame : public testing::TestWithParam<PartialCase> {};
@@ -124,15 +129,18 @@ TEST_P(PartialFrame, IsJudgedWithZerosAfterItsTimeout)
     expected.push_back(L"DHCP ON");
     EXPECT_EQ(logLines(out), expected);
     EXPECT_FALSE(reader.framePending());
+    EXPECT_EQ(blockText(hex(GetParam().first), TraceDirection::Received, TracePeer::Tool), GetParam().traced);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     FrameReader, PartialFrame,
-    testing::Values(PartialCase{"storage_short", "AA 06 00", {L"Information storage succeeded, please power on again."}},
-                    PartialCase{"payload_sums_to_zero", "AA 10 03 FF 01", {L"Subcode set successfully"}},
-                    PartialCase{"payload_missing", "AA 02 05 01", {L"Coding setting failed"}},
-                    PartialCase{"start_byte_only", "AA", {}},
-                    PartialCase{"code_only", "AA 05", {L"Version number query succeeded"}}),
+    testing::Values(PartialCase{"storage_short", "AA 06 00", {L"Information storage succeeded, please power on again."},
+                                "AA 06 00"},
+                    PartialCase{"payload_sums_to_zero", "AA 10 03 FF 01", {L"Subcode set successfully"},
+                                "AA 10 03 FF 01"},
+                    PartialCase{"payload_missing", "AA 02 05 01", {L"Coding setting failed"}, "AA 02 05 01"},
+                    PartialCase{"start_byte_only", "AA", {}, "AA"},
+                    PartialCase{"code_only", "AA 05", {L"Version number query succeeded"}, "AA 05"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FrameReader, ARestArrivingInTimeJoinsTheFrame)

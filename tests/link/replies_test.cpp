@@ -40,6 +40,14 @@ const Effect kStatusOk = Effect::log(L"Get current movement status successfully"
 const Effect kStatusFailed = Effect::log(L"Failed to get current movement status");
 const std::vector<Effect> kZeros = status(L"0", L"0", L"0", L"0");
 
+// A status report whose payload is the longest one the receive buffer
+// verifies whole (252 bytes): the report's ten bytes, zeros, the checksum.
+const std::string kLongestStatus = "AA 01 FC 19 32 07 80 04 38 05 00 02 D0" + [] {
+    std::string zeros;
+    for (int i = 0; i < 242; ++i) zeros += " 00";
+    return zeros;
+}() + " E5";
+
 const ReplyCase kCases[] = {
     {"status", "AA 01 0A 19 32 07 80 04 38 05 00 02 D0 E5",
      with(status(L"25", L"50", L"1920x1080", L"1280x720"), {kStatusOk})},
@@ -51,6 +59,7 @@ const ReplyCase kCases[] = {
      with(status(L"0", L"0", L"0", L"0"), {kStatusOk})},
     {"status_all_zero", "AA 01 00 00", with(kZeros, {kStatusOk})},
     {"status_bad_checksum", "AA 01 0A 19 32 07 80 04 38 05 00 02 D0 00", with({kStatusFailed}, kZeros)},
+    {"status_n_252", kLongestStatus.c_str(), with(status(L"25", L"50", L"1920x1080", L"1280x720"), {kStatusOk})},
     {"status_n_over_252", "AA 01 FD 00", with({kStatusFailed}, kZeros)},
     {"checksum_wraps", "AA 10 02 FF 02 01", {Effect::log(L"Subcode set successfully")}},
     {"checksum_not_wrapped", "AA 10 02 FF 02 00", {Effect::log(L"Sub stream setting failed")}},

@@ -1,5 +1,7 @@
 // Two network namespaces joined by a veth pair with a /30 between them, for
 // tests that need a network where packets can vanish without a reset.
+// Neither forwards packets (a new namespace copies the host's setting), and
+// the pair is their one link, so nothing sent in them leaves the machine.
 // Needs root and iproute2; a test asks skipReason() and skips when it is
 // not empty. The namespaces (and with them the pair) go with the object.
 #pragma once
@@ -16,6 +18,9 @@ namespace nolt::test {
 
 // Runs a shell command quietly; true when it succeeded.
 inline bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+// Run inside a namespace: it passes no packet on.
+inline constexpr const char* kForwardingOff = "sh -c 'echo 0 >/proc/sys/net/ipv4/ip_forward'";
 
 class NamespacePair {
 public:
@@ -43,7 +48,7 @@ public:
             return;
         }
         created_ = true;
-        up_ = run("ip netns add " + nameB) &&
+        up_ = run("ip netns add " + nameB) && run(inA(kForwardingOff)) && run(inB(kForwardingOff)) &&
               run("ip link add " + vethA + " netns " + nameA + " type veth peer name " + vethB + " netns " + nameB) &&
               run(inA("ip addr add " + this->addressA + "/30 dev " + vethA)) &&
               run(inB("ip addr add " + this->addressB + "/30 dev " + vethB)) && run(inA("ip link set lo up")) &&

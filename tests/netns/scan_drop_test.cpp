@@ -49,9 +49,10 @@ protected:
         return sim;
     }
 
-    // nolt-cli scan in the scanner's namespace (a limit to loopback that the
-    // shell may have set does not apply to addresses made here): its output
-    // lines, and the time it took.
+    // nolt-cli scan in the scanner's namespace: its output lines, and the
+    // time it took. Every test runs limited to loopback addresses; the limit
+    // is lifted for this one program, whose addresses exist only in the two
+    // namespaces (no route leads out of them, and neither forwards).
     std::vector<std::string> scan(const std::string& range, double& seconds)
     {
         ChildProcess cli({"ip", "netns", "exec", pair_.nameA, "env", "-u", "NOLT_SCAN_LOOPBACK_ONLY", NOLT_CLI_PATH,

@@ -195,6 +195,13 @@ TEST_F(Win32DialogTest, TheMainDialogIsTheDialogManagersWindowOfTemplate102)
     GetMenuStringW(menu, static_cast<UINT>(n - 3), text, 64, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(text), res::kFindModulesMenuItem);
     EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(n - 4), MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    // The framework names the menu's own items as the system writes them,
+    // in the system's language.
+    for (const fw::SystemMenuItem& item : dlg->GetSystemMenuItems()) {
+        if (item.command != fw::SC_MINIMIZE && item.command != fw::SC_CLOSE) continue;
+        GetMenuStringW(menu, static_cast<UINT>(item.command), text, 64, MF_BYCOMMAND);
+        EXPECT_EQ(std::wstring(text), item.text);
+    }
     EXPECT_EQ(dlg->GetFocusId(), res::IDC_LINK_IP);
 }
 
@@ -238,11 +245,17 @@ TEST_F(Win32DialogTest, TheFindDialogBesideTheModalMainDialogTakesItsKeys)
     HWND find = nullptr;
     int focusAfterTab = 0;
     bool kinds = false, hiddenByEscape = false;
+    std::wstring range;
     const auto step = [](int ms, std::function<void()> action) { fw::user::after(ms, std::move(action)); };
     fw::setModalHook([&](fw::CDialogEx&) {
+        // The window offers the /24 around the main window's address, and
+        // Find is its default button: a loopback address, so that no key
+        // sent here could start a search of the network around the machine.
+        if (!fw::user::type(main, res::IDC_LINK_IP, L"127.0.0.42")) return main.EndDialog(fw::IDCANCEL);
         main.SendSysCommand(res::IDM_FIND_MODULES);
         find = main.findModules_ ? DialogAccess::window(*main.findModules_) : nullptr;
         if (!find) return main.EndDialog(fw::IDCANCEL);
+        range = main.findModules_->GetDlgItemText(res::IDC_FIND_RANGE);
         const HWND list = DialogAccess::control(*main.findModules_, res::IDC_FIND_LIST);
         const HWND bar = DialogAccess::control(*main.findModules_, res::IDC_FIND_PROGRESS);
         kinds = className(list) == L"ListBox" && (style(list) & LBS_NOTIFY) && className(bar) == PROGRESS_CLASSW;
@@ -261,6 +274,7 @@ TEST_F(Win32DialogTest, TheFindDialogBesideTheModalMainDialogTakesItsKeys)
     main.DoModal();
     fw::setModalHook({});
     ASSERT_NE(find, nullptr);
+    EXPECT_EQ(range, L"127.0.0.0/24");
     EXPECT_TRUE(kinds);
     EXPECT_FALSE(IsWindow(find)) << "the Find dialog's window goes with its owner's";
     EXPECT_EQ(focusAfterTab, res::IDC_FIND_PORT);

@@ -88,30 +88,31 @@ TEST(SettingsPathWindows, ReadOnlyFileIsLeftAlone) {
   const auto path = folder / "Config.ini";
   test::writeBytes(path, "[SaveData]\r\nLinkIP=1\r\n");
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(mayWriteFile(path));
   EXPECT_EQ(ProfileFile(path).write("SaveData", "LinkIP", "2"), FileStatus::ReadOnly);
   EXPECT_EQ(test::readBytes(path), "[SaveData]\r\nLinkIP=1\r\n");
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// A folder that takes no new files but holds a writable settings file, as an
-// ordinary user's C:\ does: the save goes into the file in place. Whether
-// a folder can be made to refuse new files depends on the system (under
-// wine run as root nothing refuses), so the folder is probed first.
-TEST(SettingsPathWindows, SaveGoesInPlaceWhenTheFolderRefusesNewFiles) {
+// A file another program holds open without sharing is theirs only for the
+// moment: it still counts as one this user may write, so that the settings
+// do not move to the user's own file for one start. (A file this user may
+// only read, and the in-place save into a C:\ that takes no new file, are
+// shown by standard_user_settings.sh, run as a user who is not root.)
+TEST(SettingsPathWindows, AFileInUseMayStillBeWritten) {
   test::TempFolder folder;
-  const auto file = folder / "Config.ini";
-  test::writeBytes(file, "[SaveData]\r\nLinkIP=" + std::string(3000, '1') + "\r\n");
-  SetFileAttributesW(folder.path().c_str(), FILE_ATTRIBUTE_READONLY);
-  const HANDLE probe = CreateFileW((folder / "probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  const bool refuses = probe == INVALID_HANDLE_VALUE;
-  if (!refuses) CloseHandle(probe);
-  const FileStatus saved = refuses ? ProfileFile(file).write("SaveData", "LinkIP", "8") : FileStatus::Ok;
-  SetFileAttributesW(folder.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!refuses) GTEST_SKIP() << "no way here to make a folder refuse new files (wine run as root?)";
-  EXPECT_EQ(saved, FileStatus::Ok);
-  EXPECT_EQ(test::readBytes(file), "[SaveData]\r\nLinkIP=8\r\n");
-  EXPECT_EQ(folder.entries(), std::vector<std::string>{"Config.ini"});
+  const auto path = folder / "Config.ini";
+  test::writeBytes(path, "[SaveData]\r\n");
+  const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const HANDLE other = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD refusal = other == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+  const bool may = mayWriteFile(path);
+  CloseHandle(held);
+  EXPECT_EQ(refusal, static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "the file is held without sharing";
+  EXPECT_TRUE(may);
 }
 
 }  // namespace

@@ -53,6 +53,16 @@ QFont dialogFont(const DialogTemplate& tpl);
 // owner's, else the primary one): the template's own unless the window would
 // not fit the screen's available area.
 int fittedPointSize(const DialogTemplate& tpl, const QWidget* owner);
+// Places a window about to be shown over its owner (or in the middle of the
+// screen) with all of its frame, title bar included, in the screen's
+// available area.
+void placeOnScreen(QWidget& window, const QWidget* owner);
+// Moves a shown window as little as needed to bring all of its frame into
+// the available area; one already inside stays where it is.
+void keepOnScreen(QWidget& window, const QWidget* owner);
+// Whether a window manager has put its frame around the window (its real
+// margins are known).
+bool isFramed(const QWidget* window);
 QIcon appIcon();
 
 }  // namespace nolt::fw

@@ -90,6 +90,7 @@ bool CDialogEx::Create()
 {
     buildWindow(parent_);
     if (DialogEvents::initDialog(*this)) d_->window->focusFirstTabStop();
+    d_->window->placeOnScreen();
     d_->window->show();
     return true;
 }
@@ -104,6 +105,7 @@ int CDialogEx::DoModal()
     if (!d_->ended) {
         d_->modalRunning = true;
         QTimer::singleShot(0, w, [this] { DialogEvents::modalStarted(*this); });
+        w->placeOnScreen();
         w->exec();
         d_->modalRunning = false;
     }

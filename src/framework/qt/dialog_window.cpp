@@ -22,6 +22,24 @@ DialogWindow::DialogWindow(CDialogEx& owner, QWidget* parent) : QDialog(parent),
     connect(sc, &QShortcut::activated, this, [this] { openSystemMenu(mapToGlobal(QPoint(0, 0))); });
 }
 
+void DialogWindow::placeOnScreen()
+{
+    fw::placeOnScreen(*this, parentWidget());
+    placedByGuess_ = !isFramed(this);
+}
+
+bool DialogWindow::event(QEvent* e)
+{
+    // The frame is known once the window manager has put it around the
+    // window, soon after the window is shown: a frame larger than guessed
+    // could leave the title bar off the screen.
+    if (placedByGuess_ && isFramed(this)) {
+        placedByGuess_ = false;
+        keepOnScreen(*this, parentWidget());
+    }
+    return QDialog::event(e);
+}
+
 void DialogWindow::keyPressEvent(QKeyEvent* e)
 {
     const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;

@@ -1,15 +1,24 @@
 // The dialog's own system menu: window managers on Linux do not let a
 // program add items to their window menu, so the dialog carries its own
-// (Minimise, Close and the appended items), opened as on Windows.
+// (Minimise, Close and the appended items), opened as on Windows, its own
+// items in the desktop's language.
 
 #include <QMenu>
 #include <QTimer>
+
+#include <cstdlib>
 
 #include "framework/dialog.h"
 #include "framework/qt/dialog_impl.h"
 #include "framework/qt/dialog_window.h"
 
 namespace nolt::fw {
+
+DesktopLanguage backend::systemLanguage()
+{
+    return desktopLanguage(std::getenv("LANGUAGE"), std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                           std::getenv("LANG"));
+}
 
 void CDialogEx::systemMenuItemAppended(const SystemMenuItem&)
 {

@@ -291,6 +291,14 @@ Rect windowRect(const CDialogEx& dlg)
     return {r.x(), r.y(), r.width(), r.height()};
 }
 
+TitleBarButtons titleBarButtons(const CDialogEx& dlg)
+{
+    const QDialog* w = DialogAccess::window(dlg);
+    const Qt::WindowFlags f = w ? w->windowFlags() : Qt::WindowFlags();
+    return {f.testFlag(Qt::WindowMinimizeButtonHint), f.testFlag(Qt::WindowMaximizeButtonHint),
+            f.testFlag(Qt::WindowCloseButtonHint)};
+}
+
 int lineCount(const CDialogEx& dlg, int id)
 {
     auto* box = qobject_cast<QPlainTextEdit*>(DialogAccess::control(dlg, id));

@@ -37,10 +37,12 @@ std::string refusal(HRESULT r)
 {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(r));
-    return std::string("the accessibility property service did not take the names (IAccPropServices::SetHwndPropStr "
-                       "answered ") +
-           code + (r == E_NOTIMPL ? ", not implemented, as in wine 8" : "") +
-           "), so the names handed to it were checked instead of the ones heard";
+    const std::string answer =
+        std::string("the accessibility property service did not take the names (IAccPropServices::SetHwndPropStr "
+                    "answered ") +
+        code;
+    if (r != E_NOTIMPL) return answer + ")";
+    return answer + ", not implemented, as in wine 8), so the names handed to it were checked instead of the ones heard";
 }
 
 }  // namespace
@@ -54,7 +56,7 @@ Spoken spoken(const CDialogEx& dlg, int id)
     if (const HandedNames* handed = handedNamesOf(h); handed && FAILED(handed->result)) {
         s.name = handed->name;
         s.parts = handed->parts;
-        s.unheard = refusal(handed->result);
+        (handed->result == E_NOTIMPL ? s.unheard : s.refused) = refusal(handed->result);
         return s;
     }
     s.name = read(h, Property::Name);

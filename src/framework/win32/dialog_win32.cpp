@@ -133,6 +133,7 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         fitCaptions(d, windowDpi(hwnd));
         keepGroupBoxesBehind(d);
         const bool focusFirst = DialogEvents::initDialog(dlg);
+        if (d.hwnd) placeInWorkArea(hwnd);
         if (d.modal && d.hwnd) PostMessageW(hwnd, kModalStarted, 0, 0);
         // TRUE lets the dialog manager put the focus on the first tab stop.
         return focusFirst ? TRUE : FALSE;

@@ -1,8 +1,21 @@
-// The window's real system menu: whether it is open, and its check marks.
+// The window's real system menu: whether it is open, its check marks, and
+// the language its own items are in.
 
 #include "framework/win32/win32_impl.h"
 
 namespace nolt::fw {
+
+DesktopLanguage backend::systemLanguage()
+{
+    const LANGID id = GetUserDefaultUILanguage();
+    if (PRIMARYLANGID(id) != LANG_CHINESE) return DesktopLanguage::English;
+    switch (SUBLANGID(id)) {
+    case SUBLANG_CHINESE_TRADITIONAL:
+    case SUBLANG_CHINESE_HONGKONG:
+    case SUBLANG_CHINESE_MACAU: return DesktopLanguage::TraditionalChinese;
+    default: return DesktopLanguage::SimplifiedChinese;
+    }
+}
 
 bool CDialogEx::IsSystemMenuOpen() const
 {

@@ -338,6 +338,14 @@ Rect windowRect(const CDialogEx& dlg)
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+TitleBarButtons titleBarButtons(const CDialogEx& dlg)
+{
+    const HWND h = DialogAccess::window(dlg);
+    const LONG_PTR style = h ? GetWindowLongPtrW(h, GWL_STYLE) : 0;
+    // The close button comes with the system menu.
+    return {(style & WS_MINIMIZEBOX) != 0, (style & WS_MAXIMIZEBOX) != 0, (style & WS_SYSMENU) != 0};
+}
+
 int lineCount(const CDialogEx& dlg, int id)
 {
     if (kindOf(dlg, id) != ControlKind::LogEdit) return -1;

@@ -64,6 +64,9 @@ DWORD dialogExStyle(const DialogTemplate& tpl, bool hasOwner);
 // owner's, else the active window's, else the primary one): the template's
 // own unless the window would not fit the monitor's work area.
 int fittedPointSize(const DialogTemplate& tpl, HWND owner);
+// Moves a dialog, once it has its final frame, to the middle of its
+// monitor's work area with all of that frame inside it.
+void placeInWorkArea(HWND dialog);
 
 // Gives each control whose caption does not fit it in the dialog's font a
 // slightly smaller font (the program's own control fonts are left alone),
