@@ -407,6 +407,8 @@ struct RecordingCase {
     SessionEnd end;
 };
 
+void PrintTo(const RecordingCase& c, std::ostream* out) { *out << c.name; }
+
 class LinkRecordingTest : public LinkTest, public testing::WithParamInterface<RecordingCase> {
 protected:
     void SetUp() override
