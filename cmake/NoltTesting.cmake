@@ -34,13 +34,18 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
+# What every test program shares: the matching of output lines against
+# patterns, built once (see tests/support/patterns.h).
+add_library(nolt_test_support STATIC ${PROJECT_SOURCE_DIR}/tests/support/patterns.cpp)
+target_include_directories(nolt_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+
 function(nolt_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} nolt_test_support GTest::gtest_main GTest::gmock)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   if(CMAKE_CROSSCOMPILING)
     target_link_options(${T_NAME} PRIVATE -static)

@@ -2,7 +2,7 @@
 // dialogs and the user driver (see find_modules_fixture.h).
 #include "find_modules_fixture.h"
 
-#include <regex>
+#include "support/patterns.h"
 
 namespace nolt::test {
 namespace {
@@ -37,7 +37,7 @@ TEST_F(FindModulesTest, FindsThePlantedModulesAndUseFillsTheMainWindowsFields)
     EXPECT_EQ(find.GetProgressPos(res::IDC_FIND_PROGRESS), 256);
     EXPECT_EQ(listed(find), kFound);
     const std::wstring status = find.GetDlgItemText(res::IDC_FIND_STATUS);
-    EXPECT_TRUE(std::regex_match(status, std::wregex(L"2 modules found among 256 addresses in [1-2]\\.[0-9] s\\.")))
+    EXPECT_TRUE(matchesWhole(status, L"2 modules found among 256 addresses in [1-2]\\.[0-9] s\\."))
         << std::string(status.begin(), status.end());
     EXPECT_TRUE(find.IsControlEnabled(res::IDC_FIND_START));
     EXPECT_FALSE(find.IsControlEnabled(res::IDC_FIND_STOP));

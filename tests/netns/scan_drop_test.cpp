@@ -9,10 +9,10 @@
 // Needs root (namespaces, links); elsewhere the test says why and is skipped.
 #include "netns/child_process.h"
 #include "netns/namespace_pair.h"
+#include "support/patterns.h"
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -80,8 +80,8 @@ TEST_F(ScanDropTest, AddressesThatDropCostTheTimeOutAndNoMore)
     double whole = 0;
     const auto lines = scan("10.214.0.0/24", whole);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(10\.214\.0\.5:2000 +version 7 +\d+ ms)"))) << lines[0];
-    EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(10\.214\.0\.77:2000 +no module answer +\d+ ms)"))) << lines[1];
+    EXPECT_TRUE(test::matchesWhole(lines[0], R"(10\.214\.0\.5:2000 +version 7 +\d+ ms)")) << lines[0];
+    EXPECT_TRUE(test::matchesWhole(lines[1], R"(10\.214\.0\.77:2000 +no module answer +\d+ ms)")) << lines[1];
     EXPECT_TRUE(lines[2].starts_with("1 module found; 1 address with the port open but no module answer; "
                                      "256 addresses searched in "))
         << lines[2];
