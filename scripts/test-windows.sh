@@ -13,7 +13,7 @@ BUILD=${1:-$ROOT/build-windows}
 mkdir -p "$BUILD"
 BUILD=$(cd "$BUILD" && pwd)
 
-need_packages cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine
+need_packages cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine "${HEADER_PACKAGES[@]}"
 
 # Every program started here searches the machine's own addresses only
 # (wine hands the variable on to the Windows programs).
