@@ -3,7 +3,7 @@
 // sends nothing; a silent module; --json parsed; a batch of twenty modules
 // with two dead and one slow; and the traffic trace of the CLI and the link.
 #include "cli/cli_run.h"
-#include "cli/json.h"
+#include "cli/report.h"
 #include "commands/command_frames.h"
 #include "commands/stream_rules.h"
 #include "link/link.h"
@@ -12,6 +12,7 @@
 #include "sim/server.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <filesystem>
@@ -473,37 +474,59 @@ TEST(CliBatch, JsonGivesOneParsedObjectPerModuleAndTheBoundOnLinksHolds)
     ASSERT_EQ(lines.size(), 20u);
     int confirmed = 0;
     for (const std::string& line : lines) {
-        const auto parsed = test::JsonReader::parse(line);
-        ASSERT_TRUE(parsed) << line;
-        const test::Json& j = *parsed;
-        EXPECT_EQ(j["host"].string, "127.0.0.1");
-        EXPECT_EQ(j["command"].string, "version");
-        EXPECT_EQ(j["sent"].string, j["outcome"].string == "link failed" ? "" : "AA 05 01 01 01");
-        const auto port = static_cast<std::uint16_t>(j["port"].number);
+        const auto j = nlohmann::ordered_json::parse(line, nullptr, false);
+        ASSERT_FALSE(j.is_discarded()) << line;
+        std::vector<std::string> keys;
+        for (const auto& item : j.items()) keys.push_back(item.key());
+        EXPECT_EQ(keys, (std::vector<std::string>{"host", "port", "command", "outcome", "exit", "lines", "fields", "sent",
+                                                  "received", "ms"}));
+        EXPECT_EQ(j["host"], "127.0.0.1");
+        EXPECT_EQ(j["command"], "version");
+        EXPECT_EQ(j["sent"], j["outcome"] == "link failed" ? "" : "AA 05 01 01 01");
+        const auto port = j["port"].get<std::uint16_t>();
         if (port == batch.deadPort) {
-            EXPECT_EQ(j["outcome"].string, "link failed");
-            EXPECT_EQ(j["exit"].number, 1);
-            EXPECT_EQ(j["lines"].array.at(0).string, "Connection failed, please try again.");
+            EXPECT_EQ(j["outcome"], "link failed");
+            EXPECT_EQ(j["exit"], 1);
+            EXPECT_EQ(j["lines"].at(0), "Connection failed, please try again.");
             continue;
         }
         if (port == batch.silent.port()) {
-            EXPECT_EQ(j["outcome"].string, "no answer");
-            EXPECT_GE(j["ms"].number, 990);
-            EXPECT_TRUE(j["received"].array.empty());
+            EXPECT_EQ(j["outcome"], "no answer");
+            EXPECT_GE(j["ms"].get<double>(), 990);
+            EXPECT_TRUE(j["received"].empty());
             continue;
         }
         ++confirmed;
-        EXPECT_EQ(j["outcome"].string, "confirmed");
-        EXPECT_EQ(j["exit"].number, 0);
-        EXPECT_EQ(j["lines"].array.at(0).string, "Version number query succeeded");
-        EXPECT_EQ(j["fields"]["version"].string, "7");
-        ASSERT_EQ(j["received"].array.size(), 1u);
-        EXPECT_EQ(j["received"].array[0].string, "AA 05 04 00 00 00 07 07");
+        EXPECT_EQ(j["outcome"], "confirmed");
+        EXPECT_EQ(j["exit"], 0);
+        EXPECT_EQ(j["lines"].at(0), "Version number query succeeded");
+        EXPECT_EQ(j["fields"]["version"], "7");
+        ASSERT_EQ(j["received"].size(), 1u);
+        EXPECT_EQ(j["received"][0], "AA 05 04 00 00 00 07 07");
         // Only the slow module takes its 400 ms; the others are not held up by it.
-        if (port == batch.slow.port()) EXPECT_GE(j["ms"].number, 390);
-        else EXPECT_LT(j["ms"].number, 390);
+        if (port == batch.slow.port()) EXPECT_GE(j["ms"].get<double>(), 390);
+        else EXPECT_LT(j["ms"].get<double>(), 390);
     }
     EXPECT_EQ(confirmed, 18);
+}
+
+// A JSON line keeps its keys' order and "ms" its three decimals, and text
+// that is not UTF-8 is replaced, not refused.
+TEST(CliJson, LinesKeepTheirOrderTheTimesDecimalsAndAnyText)
+{
+    using nlohmann::ordered_json;
+    const struct {
+        ordered_json object;
+        double seconds;
+        std::string line;
+    } cases[] = {
+        {ordered_json{{"host", "127.0.0.1"}, {"port", 2000}}, 0.002, R"({"host":"127.0.0.1","port":2000,"ms":2.000})"},
+        {ordered_json{{"z", 1}, {"a", 2}}, 0.0015334, R"({"z":1,"a":2,"ms":1.533})"},
+        {ordered_json{{"lines", {"tab\there", "\x01"}}}, 0, R"({"lines":["tab\there","\u0001"],"ms":0.000})"},
+        {ordered_json{{"version", "7\xFF\xC3"}}, 1.5, "{\"version\":\"7\xEF\xBF\xBD\xEF\xBF\xBD\",\"ms\":1500.000}"},
+        {ordered_json::object(), 0.0001, R"({"ms":0.100})"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(cli::jsonLine(c.object, c.seconds), c.line);
 }
 
 // The modules of one simulator keep their own settings: an address
