@@ -7,7 +7,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <variant>
 
 namespace nolt::cli {
 
@@ -70,15 +69,8 @@ void print(const ScanOutcome& outcome, const ScanRequest& q, std::ostream& out)
 
 }  // namespace
 
-int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int runScan(const ScanRequest& request, std::ostream& out, std::ostream& err)
 {
-    const auto parsed = readScanCommandLine(args);
-    if (const auto* now = std::get_if<Immediate>(&parsed)) {
-        out << now->out;
-        err << now->err;
-        return now->status;
-    }
-    const ScanRequest& request = std::get<ScanRequest>(parsed);
     Scanner scanner(request.range, request.settings);
     const ScanOutcome outcome = scanner.run();
     if (!outcome.error.empty()) {
