@@ -18,7 +18,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << now->err;
         return now->status;
     }
-    if (const auto* scan = std::get_if<ScanCall>(&line)) return runScanCommand(scan->args, out, err);
+    if (const auto* scan = std::get_if<ScanRequest>(&line)) return runScan(*scan, out, err);
     const Invocation& run = std::get<Invocation>(line);
     const Request& request = run.request;
 

@@ -1,15 +1,16 @@
 // nolt-cli's command line read into what to run, without running it: the
-// request, the modules it goes to and how. Nothing here opens a socket, so
-// the reading can be tested and fuzzed on its own.
+// request and the modules it goes to, or the range to search, and how.
+// Nothing here opens a socket, so the reading can be tested and fuzzed on
+// its own. The grammar (every option and command) is in command_line.cpp.
 #pragma once
 
 #include "cli/request.h"
 #include "cli/runner.h"
+#include "cli/targets.h"
+#include "scan/scan_range.h"
+#include "scan/scanner.h"
 
 #include <chrono>
-#include <functional>
-#include <istream>
-#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -33,6 +34,14 @@ struct Invocation {
     std::chrono::milliseconds timeout{3000};
 };
 
+// A command line that asks for a search.
+struct ScanRequest {
+    enum class Form { Text, Json, List };
+    ScanRange range;
+    ScanSettings settings;
+    Form form = Form::Text;
+};
+
 // A command line that ends before anything is sent: --help or --version
 // (status 0, the text for stdout) or bad input (status 2, the message for
 // stderr, with its line end).
@@ -42,29 +51,9 @@ struct Immediate {
     std::string err;
 };
 
-// The scan command, whose words are read by the scan itself: what follows
-// "scan", then the global options given before it.
-struct ScanCall {
-    std::vector<std::string> args;
-};
-
-using CommandLine = std::variant<Invocation, Immediate, ScanCall>;
-
-// Opens the file that --hosts names; nullptr when it cannot be read.
-using HostsOpener = std::function<std::unique_ptr<std::istream>(const std::string& path)>;
-std::unique_ptr<std::istream> openHostsFile(const std::string& path);
+using CommandLine = std::variant<Invocation, ScanRequest, Immediate>;
 
 // args excludes the program name.
 CommandLine readCommandLine(const std::vector<std::string>& args, const HostsOpener& open = openHostsFile);
-
-// The modules of a hosts file: one "host[:port]" a line, "#" starts a
-// comment, blank lines are skipped, defaultPort where a line names none.
-// Either every module, or the message for the first line that is none
-// ("name:line: ...") or for a file that names no module.
-std::variant<std::vector<Target>, std::string> readHostsList(std::istream& in, const std::string& name,
-                                                             const std::string& defaultPort);
-
-// The top-level --help text.
-std::string usageText();
 
 }  // namespace nolt::cli

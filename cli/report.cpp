@@ -4,6 +4,8 @@
 #include "link/trace.h"
 #include "res/resource.h"
 
+#include <nlohmann/json.hpp>
+
 #include <array>
 #include <cstdio>
 
@@ -35,29 +37,6 @@ const FieldName& fieldName(int id)
 }
 
 bool failedLink(Outcome o) { return o == Outcome::NoAnswer || o == Outcome::LinkFailed; }
-
-std::string jsonString(std::string_view text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
-}
 
 }  // namespace
 
@@ -107,28 +86,27 @@ std::string summaryTable(const std::vector<ModuleResult>& results, double second
 
 std::string jsonObject(const ModuleResult& r, const std::string& command)
 {
-    std::string json = "{\"host\":" + jsonString(r.target.host) + ",\"port\":" + std::to_string(r.target.port) +
-                       ",\"command\":" + jsonString(command) + ",\"outcome\":" + jsonString(outcomeName(r.outcome)) +
-                       ",\"exit\":" + std::to_string(exitStatus(r.outcome)) + ",\"lines\":[";
-    for (std::size_t i = 0; i < r.lines.size(); ++i) {
-        if (i) json += ',';
-        json += jsonString(utf8(r.lines[i]));
-    }
-    json += "],\"fields\":{";
-    for (std::size_t i = 0; i < r.fields.size(); ++i) {
-        if (i) json += ',';
-        json += jsonString(fieldName(r.fields[i].controlId).key);
-        json += ':';
-        json += jsonString(utf8(r.fields[i].text));
-    }
-    json += "},\"sent\":" + jsonString(toHex(r.sent)) + ",\"received\":[";
-    for (std::size_t i = 0; i < r.received.size(); ++i) {
-        if (i) json += ',';
-        json += jsonString(toHex(r.received[i]));
-    }
-    char ms[32];
-    std::snprintf(ms, sizeof ms, "%.3f", r.seconds * 1000.0);
-    return json + "],\"ms\":" + ms + "}";
+    using nlohmann::ordered_json;
+    ordered_json lines = ordered_json::array(), fields = ordered_json::object(), received = ordered_json::array();
+    for (const std::wstring& line : r.lines) lines.push_back(utf8(line));
+    for (const Effect& f : r.fields) fields[fieldName(f.controlId).key] = utf8(f.text);
+    for (const Bytes& block : r.received) received.push_back(toHex(block));
+    const ordered_json json{{"host", r.target.host}, {"port", r.target.port},   {"command", command},
+                            {"outcome", outcomeName(r.outcome)}, {"exit", exitStatus(r.outcome)}, {"lines", lines},
+                            {"fields", fields},        {"sent", toHex(r.sent)}, {"received", received}};
+    return jsonLine(json, r.seconds);
+}
+
+std::string jsonLine(const nlohmann::ordered_json& object, double seconds)
+{
+    // A JSON number carries no format, and the library writes the shortest
+    // text that reads back the same ("2.0" for 2 ms): the time, last, keeps
+    // its three decimals by being written here.
+    std::string line = object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    char ms[40];
+    std::snprintf(ms, sizeof ms, "%s\"ms\":%.3f}", object.empty() ? "" : ",", seconds * 1000.0);
+    line.pop_back();
+    return line + ms;
 }
 
 }  // namespace nolt::cli

@@ -4,6 +4,8 @@
 
 #include "cli/runner.h"
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,5 +25,10 @@ std::string summaryTable(const std::vector<ModuleResult>& results, double second
 // One line of JSON: host, port, command, outcome, exit, lines, fields, the
 // bytes sent and received in hex, and the time taken.
 std::string jsonObject(const ModuleResult& result, const std::string& command);
+
+// The object as one line, its keys in their order, with "ms" last: the time
+// in milliseconds with three decimals. Text that is not UTF-8 is replaced
+// (U+FFFD), not refused.
+std::string jsonLine(const nlohmann::ordered_json& object, double seconds);
 
 }  // namespace nolt::cli

@@ -1,10 +1,12 @@
 #include "cli/scan_command.h"
 
+#include "cli/report.h"
 #include "cli/text.h"
 #include "scan/scanner.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
-#include <variant>
 
 namespace nolt::cli {
 
@@ -28,14 +30,16 @@ std::string resultLine(const ScanResult& r, const ScanRequest& q)
     return line;
 }
 
-std::string jsonLine(const ScanResult& r, const ScanRequest& q)
+std::string scanJson(const ScanResult& r, const ScanRequest& q)
 {
-    char ms[32];
-    std::snprintf(ms, sizeof ms, "%.3f", r.seconds * 1000.0);
-    std::string json = "{\"host\":\"" + dottedText(r.address) + "\",\"port\":" + std::to_string(q.settings.port);
-    if (r.verdict == ScanVerdict::Module) json += ",\"outcome\":\"module\",\"version\":\"" + utf8(r.version) + "\"";
-    else json += ",\"outcome\":\"no module answer\"";
-    return json + ",\"ms\":" + ms + "}";
+    nlohmann::ordered_json json{{"host", dottedText(r.address)}, {"port", q.settings.port}};
+    if (r.verdict == ScanVerdict::Module) {
+        json["outcome"] = "module";
+        json["version"] = utf8(r.version);
+    } else {
+        json["outcome"] = "no module answer";
+    }
+    return jsonLine(json, r.seconds);
 }
 
 std::string countLine(const ScanOutcome& outcome, std::size_t modules, std::size_t open, std::size_t addresses)
@@ -51,7 +55,7 @@ void print(const ScanOutcome& outcome, const ScanRequest& q, std::ostream& out)
     for (const ScanResult& r : outcome.results) {
         if (r.verdict == ScanVerdict::Nothing) continue;
         r.verdict == ScanVerdict::Module ? ++modules : ++open;
-        if (q.form == Form::Json) out << jsonLine(r, q) << '\n';
+        if (q.form == Form::Json) out << scanJson(r, q) << '\n';
         else if (q.form == Form::Text) out << resultLine(r, q) << '\n';
         else if (r.verdict == ScanVerdict::Module) out << hostPort(r, q.settings.port) << '\n';
     }
@@ -65,15 +69,8 @@ void print(const ScanOutcome& outcome, const ScanRequest& q, std::ostream& out)
 
 }  // namespace
 
-int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int runScan(const ScanRequest& request, std::ostream& out, std::ostream& err)
 {
-    const auto parsed = readScanCommandLine(args);
-    if (const auto* now = std::get_if<Immediate>(&parsed)) {
-        out << now->out;
-        err << now->err;
-        return now->status;
-    }
-    const ScanRequest& request = std::get<ScanRequest>(parsed);
     Scanner scanner(request.range, request.settings);
     const ScanOutcome outcome = scanner.run();
     if (!outcome.error.empty()) {

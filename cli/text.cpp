@@ -51,4 +51,10 @@ std::string secondsText(double seconds)
     return text;
 }
 
+std::string usageMessage(std::string_view command, std::string_view why)
+{
+    const std::string program = command.empty() ? "nolt-cli" : "nolt-cli " + std::string(command);
+    return program + ": " + std::string(why) + "\nTry '" + program + " --help'.";
+}
+
 }  // namespace nolt::cli

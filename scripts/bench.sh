@@ -27,7 +27,7 @@ if [ "$GUI" = 1 ]; then
     GUI_FLAG=ON
     TARGETS=(nolt_bench nolt_bench_gui nolt-pcclient)
 else
-    need_packages cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+    need_packages cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev "${HEADER_PACKAGES[@]}"
     GUI_FLAG=OFF
     TARGETS=(nolt_bench)
 fi
@@ -187,7 +187,7 @@ fi
 # (its server already up) to the dialog shown; the peak working set is what
 # the process reports at its end.
 if [ "${NOLT_BENCH_WINDOWS:-1}" = 1 ]; then
-    need_packages g++-mingw-w64-x86-64 wine64 wine
+    need_packages g++-mingw-w64-x86-64 wine64 wine "${HEADER_PACKAGES[@]}"
     WBUILD=${NOLT_BENCH_WINDOWS_BUILD:-$ROOT/build-windows}
     cmake -S "$ROOT" -B "$WBUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null

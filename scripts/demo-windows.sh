@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 . scripts/lib.sh
 
-need_packages cmake ninja-build g++-mingw-w64-x86-64 wine64 wine
+need_packages cmake ninja-build g++-mingw-w64-x86-64 wine64 wine "${HEADER_PACKAGES[@]}"
 BUILD=${NOLT_DEMO_BUILD:-$ROOT/build-windows}
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw64.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -32,7 +32,7 @@ BUILD=${1:-build-fuzz}
 LANE_SECONDS=${NOLT_FUZZ_SECONDS:-60}
 ONLY=${NOLT_FUZZ_ONLY:-}
 
-need_packages clang cmake ninja-build
+need_packages clang cmake ninja-build "${HEADER_PACKAGES[@]}"
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DNOLT_GUI=OFF -DNOLT_TESTS=OFF -DNOLT_FUZZ=ON >/dev/null
 cmake --build "$BUILD" -j "$(jobs)" --target fuzz_all
 

@@ -13,7 +13,11 @@ need_packages() {
     $sudo apt-get install -y -q "${missing[@]}" || { $sudo apt-get update -q && $sudo apt-get install -y -q "${missing[@]}"; }
 }
 
+# The header-only libraries the programs are built with (CLI11, nlohmann/json):
+# the Windows build takes their headers from these packages too.
+HEADER_PACKAGES=(libcli11-dev nlohmann-json3-dev)
+
 # Packages every build needs.
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev fonts-noto-cjk)
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev fonts-noto-cjk "${HEADER_PACKAGES[@]}")
 
 jobs() { nproc 2>/dev/null || echo 2; }

@@ -13,7 +13,7 @@ BUILD=${1:-$ROOT/build-windows}
 mkdir -p "$BUILD"
 BUILD=$(cd "$BUILD" && pwd)
 
-need_packages cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine python3
+need_packages cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine python3 "${HEADER_PACKAGES[@]}"
 # The recording the dialog test makes under wine is read by tshark here.
 need_packages tshark || echo "tshark could not be installed: the Windows recording will not be read"
 

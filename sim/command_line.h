@@ -12,13 +12,12 @@ struct CommandLine {
     enum class Outcome { Run, Help, Version, Error };
     Outcome outcome = Outcome::Run;
     ServerOptions options;
-    std::string error;  // for Outcome::Error
+    // Help and Version: the text for stdout; Error: the message for stderr.
+    // Both end with a line end.
+    std::string text;
 };
 
 // args excludes the program name. The executable is not quiet by default.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
-
-// The text printed by --help.
-std::string usageText();
 
 }  // namespace nolt::sim

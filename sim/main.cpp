@@ -3,7 +3,6 @@
 #include "sim/command_line.h"
 #include "sim/multi_server.h"
 #include "sim/server.h"
-#include "platform/program_info.h"
 
 #include <chrono>
 #include <csignal>
@@ -22,17 +21,9 @@ int main(int argc, char** argv)
 {
     using nolt::sim::CommandLine;
     const CommandLine cl = nolt::sim::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (cl.outcome == CommandLine::Outcome::Help) {
-        std::cout << nolt::sim::usageText();
-        return 0;
-    }
-    if (cl.outcome == CommandLine::Outcome::Version) {
-        std::cout << nolt::versionLine("nolt-sim") << "\n";
-        return 0;
-    }
-    if (cl.outcome == CommandLine::Outcome::Error) {
-        std::cerr << "nolt-sim: " << cl.error << "\n" << "Try nolt-sim --help.\n";
-        return 2;
+    if (cl.outcome != CommandLine::Outcome::Run) {
+        (cl.outcome == CommandLine::Outcome::Error ? std::cerr : std::cout) << cl.text;
+        return cl.outcome == CommandLine::Outcome::Error ? 2 : 0;
     }
 
     std::signal(SIGINT, onStopSignal);

@@ -2,6 +2,7 @@
 // limit of open files: the room for sockets keeps a reserve, nolt-cli scan
 // under a limit of 64 still finds every planted module, one at the end of
 // the range too, and a process that can open no socket at all says so.
+#include "support/patterns.h"
 #include "cli/cli_run.h"
 #include "platform/socket_poll.h"
 #include "sim/multi_server.h"
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -92,8 +92,8 @@ TEST(CliScanSockets, SixtyFourOpenFilesStillSearchEveryAddress)
     const char* expected[] = {"127\\.0\\.0\\.5", "127\\.0\\.0\\.9", "127\\.0\\.0\\.77", "127\\.0\\.0\\.200",
                               "127\\.0\\.0\\.250"};
     for (std::size_t i = 0; i < 5; ++i)
-        EXPECT_TRUE(std::regex_search(lines[i], std::regex("^" + std::string(expected[i]) + at))) << lines[i];
-    EXPECT_TRUE(std::regex_search(lines[4], std::regex("version 7"))) << lines[4];
+        EXPECT_TRUE(test::containsMatch(lines[i], "^" + std::string(expected[i]) + at)) << lines[i];
+    EXPECT_TRUE(lines[4].find("version 7") != std::string::npos) << lines[4];
     EXPECT_TRUE(lines[5].starts_with("3 modules found; 2 addresses with the port open but no module answer; "
                                      "256 addresses searched in "))
         << lines[5];

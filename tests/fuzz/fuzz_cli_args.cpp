@@ -4,11 +4,15 @@
 //
 // Property: either the program ends at once - exit 2 with a message on
 // stderr and nothing on stdout, or exit 0 with the help or version text
-// asked for - or it sends a request whose bytes the frame builders made,
-// for the choices the arguments name, to the modules the arguments name
-// (the address and port a person reads in them) and to no other.
+// asked for - or every value it took is the one the words say, read here
+// apart from the program: the command named, its words, and for each option
+// the last value written for it, wherever it stands (before the command or
+// after it). A request's bytes are those the frame builders make for the
+// choices named, to the modules named (the address and port a person reads
+// in them) and to no other; a search covers the range written, on the port
+// written, and the numbers of connections and the time-outs are those
+// written, within the command's own bounds.
 #include "cli/cli.h"
-#include "cli/scan_command_line.h"
 #include "cli/text.h"
 #include "commands/command_frames.h"
 #include "commands/push_address_text.h"
@@ -19,7 +23,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,48 +38,112 @@ namespace {
 constexpr const char* kHostsName = "hosts.txt";
 constexpr const char* kHostsText = "# two modules\n127.0.0.1\n127.0.0.2:2001  # the second\n";
 
-// ---- what the arguments say, read apart from the program ----------------------
+// ---- what the words say, read apart from the program --------------------------
 
-struct Said {
-    std::optional<std::string> host, hostsFile;
-    std::string port = "2000";
-    std::string command;
-    std::map<std::string, std::string> options;  // the command's, without "--"
-    std::vector<std::string> words;              // the command's other arguments
-    bool asksHelp = false;
+// The grammar as its help describes it: options that take a value (the
+// global ones anywhere, a command's own after its name), switches, and the
+// words each command takes.
+const std::set<std::string> kGlobalValues{"--host", "--port", "--hosts", "--jobs", "--timeout"};
+const std::set<std::string> kGlobalSwitches{"--json", "--trace", "--help", "--version"};
+const std::map<std::string, std::set<std::string>> kCommandValues{
+    {"set-ip", {"--module-ip", "--gateway", "--dns", "--mask", "--udp-ip", "--udp-port"}},
+    {"set-main-stream", {"--resolution", "--bitrate", "--push-mode", "--encoder", "--frame-rate", "--packet", "--record"}},
+    {"set-sub-stream", {"--resolution", "--bitrate", "--push-mode", "--encoder", "--frame-rate", "--packet"}},
+};
+const std::map<std::string, std::size_t> kCommandWords{
+    {"status", 0},     {"version", 0},   {"set-ip", 0}, {"set-main-stream", 0}, {"set-sub-stream", 0},
+    {"sub-stream", 1}, {"bandwidth", 1}, {"dhcp", 1},   {"get-push-addr", 0},   {"set-push-addr", 1},
+    {"scan", 1},
 };
 
+struct Said {
+    std::string command;
+    std::map<std::string, std::string> last;  // the last value written for each option
+    std::set<std::string> switches;
+    std::vector<std::string> words;  // the command's own
+    bool asksInfo = false;           // -h..., --help or --version, as an option
+    bool mentionsInfo = false;       // any word like those, even where it is none
+    bool unplaced = false;           // a word the grammar has no place for
+
+    const std::string* value(const std::string& option) const
+    {
+        const auto it = last.find(option);
+        return it == last.end() ? nullptr : &it->second;
+    }
+};
+
+// What may follow "--" or "-" as an option's name.
+bool nameStart(char c) { return c != '-' && c != '!' && c != ' ' && c != '\n'; }
+
+bool takesValue(const std::string& name, const std::string& command, bool commandClosed)
+{
+    if (kGlobalValues.contains(name)) return true;
+    if (command.empty() || commandClosed) return false;
+    const auto own = kCommandValues.find(command);
+    return own != kCommandValues.end() && own->second.contains(name);
+}
+
+// Reads the words as the program's help says they are read: the first word
+// that is not an option or an option's value names the command; an option's
+// value is the rest after "=" or else the next word, whatever it is; "--"
+// makes every later word one of the command's; "++" ends the command's own
+// options and words; "-" followed by a digit is a word (a negative number).
 Said readSaid(const std::vector<std::string>& args)
 {
     Said s;
-    std::size_t i = 0;
-    for (; i < args.size() && args[i].starts_with("-"); ++i) {
+    bool onlyWords = false, closed = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        s.asksHelp = s.asksHelp || a == "--help" || a == "-h" || a == "--version";
-        const std::size_t eq = a.find('=');
-        const std::string name = a.substr(0, eq);
-        std::string value;
-        const bool takesValue = name == "--host" || name == "--port" || name == "--hosts" || name == "--jobs" ||
-                                name == "--timeout";
-        if (eq != std::string::npos) value = a.substr(eq + 1);
-        else if (takesValue && i + 1 < args.size()) value = args[++i];
-        if (name == "--host") s.host = value;
-        if (name == "--port") s.port = value;
-        if (name == "--hosts") s.hostsFile = value;
-    }
-    if (i < args.size()) s.command = args[i++];
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        s.asksHelp = s.asksHelp || a == "--help" || a == "-h";
-        if (!a.starts_with("--")) {
+        s.mentionsInfo = s.mentionsInfo || a.starts_with("-h") || a.starts_with("--help") || a.starts_with("--version");
+        const bool isLong = !onlyWords && a.size() > 2 && a.starts_with("--") && nameStart(a[2]);
+        const bool isShort = !onlyWords && !isLong && a.size() > 1 && a[0] == '-' && nameStart(a[1]) &&
+                             !(a[1] >= '0' && a[1] <= '9');
+        if (!onlyWords && a == "--") {
+            onlyWords = true;
+        } else if (!onlyWords && s.command.empty() && kCommandWords.contains(a)) {
+            s.command = a;
+        } else if (!onlyWords && a == "++" && !s.command.empty()) {
+            s.unplaced = s.unplaced || closed;
+            closed = true;
+        } else if (isLong) {
+            const std::size_t eq = a.find('=');
+            const std::string name = a.substr(0, eq);
+            std::string value = eq == std::string::npos ? "" : a.substr(eq + 1);
+            if (takesValue(name, s.command, closed)) {
+                // An empty value after "=" is no value: the next word is.
+                if (value.empty() && i + 1 >= args.size()) s.unplaced = true;
+                else s.last[name] = value.empty() ? args[++i] : value;
+            } else if (kGlobalSwitches.contains(name) || (name == "--list" && s.command == "scan" && !closed)) {
+                // A switch takes no value, but for the one it means anyway.
+                s.unplaced = s.unplaced || !(value.empty() || value == "true" || value == "{}");
+                s.asksInfo = s.asksInfo || name == "--help" || name == "--version";
+                s.switches.insert(name);
+            } else {
+                s.unplaced = true;
+            }
+        } else if (isShort) {
+            s.asksInfo = s.asksInfo || a[1] == 'h';
+            s.unplaced = s.unplaced || a[1] != 'h';
+        } else if (s.command.empty() || closed) {
+            s.unplaced = true;
+        } else {
             s.words.push_back(a);
-            continue;
         }
-        const std::size_t eq = a.find('=');
-        if (eq != std::string::npos) s.options[a.substr(2, eq - 2)] = a.substr(eq + 1);
-        else if (i + 1 < args.size()) s.options[a.substr(2)] = args[++i];
     }
     return s;
+}
+
+// Seconds written as a decimal number ("0.5", "1e3"), in whole milliseconds,
+// and never 0 for a time above 0; nothing for anything else.
+std::optional<long long> millisecondsIn(const std::string& text)
+{
+    const bool plain = !text.empty() && text.find_first_not_of("0123456789.eE+-") == std::string::npos &&
+                       text[0] != '+' && text[0] != '-';
+    if (!plain) return std::nullopt;
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !(seconds > 0) || seconds > 1e6) return std::nullopt;
+    return std::max(1LL, static_cast<long long>(seconds * 1000.0 + 0.5));
 }
 
 // Lower case without blanks, '-' and '_', '*' read as 'x': how a person may
@@ -99,9 +169,9 @@ int indexFor(std::uint8_t code, Items items, const Said& said, const char* optio
 {
     if (code < 1 || code > items.size())
         propertyFailed("each list's byte is an item of the list", std::string(option) + detail);
-    const auto text = said.options.find(option);
+    const std::string* text = said.value(std::string("--") + option);
     const std::string item = squeezed(cli::utf8(items[code - 1]));
-    if (text == said.options.end() || squeezed(text->second).empty() || !item.starts_with(squeezed(text->second)))
+    if (!text || squeezed(*text).empty() || !item.starts_with(squeezed(*text)))
         propertyFailed("each list's byte is the item the argument names", std::string(option) + detail);
     return code - 1;
 }
@@ -143,8 +213,8 @@ void checkSubStream(const Bytes& bytes, const Said& said, const std::string& det
 void checkSetIp(const Bytes& bytes, const Said& said, const std::string& detail)
 {
     const auto addressOf = [&](const char* option) {
-        const auto text = said.options.find(option);
-        const auto a = text == said.options.end() ? std::optional<Address>() : addressIn(text->second);
+        const std::string* text = said.value(std::string("--") + option);
+        const auto a = text ? addressIn(*text) : std::optional<Address>();
         if (!a) propertyFailed("set-ip sends only addresses written as such", option + detail);
         return *a;
     };
@@ -153,8 +223,9 @@ void checkSetIp(const Bytes& bytes, const Said& said, const std::string& detail)
     s.gateway = addressOf("gateway");
     s.dns = addressOf("dns");
     s.mask = addressOf("mask");
-    if (said.options.contains("udp-ip") || said.options.contains("udp-port")) {
-        const auto port = numberIn(said.options.contains("udp-port") ? said.options.at("udp-port") : "");
+    if (said.value("--udp-ip") || said.value("--udp-port")) {
+        const std::string* text = said.value("--udp-port");
+        const auto port = numberIn(text ? *text : "");
         if (!port || *port < 1025 || *port > 65534) propertyFailed("set-ip sends only a port written as such", detail);
         s.udp = UdpTarget{addressOf("udp-ip"), static_cast<std::uint16_t>(*port)};
     }
@@ -214,17 +285,34 @@ void checkTarget(const cli::Target& t, const std::string& host, const std::strin
 
 void checkTargets(const std::vector<cli::Target>& targets, const Said& said, const std::string& detail)
 {
-    if (said.hostsFile) {
-        if (*said.hostsFile != kHostsName || targets.size() != 2)
+    const std::string* port = said.value("--port");
+    const std::string defaultPort = port ? *port : "2000";
+    if (const std::string* hosts = said.value("--hosts")) {
+        if (*hosts != kHostsName || targets.size() != 2 || said.value("--host"))
             propertyFailed("the modules are those of the hosts file", detail);
-        checkTarget(targets[0], "127.0.0.1", said.port, detail);
+        checkTarget(targets[0], "127.0.0.1", defaultPort, detail);
         checkTarget(targets[1], "127.0.0.2", "2001", detail);
         return;
     }
-    if (!said.host || targets.size() != 1) propertyFailed("one --host is one module", detail);
-    const std::size_t colon = said.host->find(':');
-    checkTarget(targets[0], said.host->substr(0, colon),
-                colon == std::string::npos ? said.port : said.host->substr(colon + 1), detail);
+    const std::string* host = said.value("--host");
+    if (!host || targets.size() != 1) propertyFailed("one --host is one module", detail);
+    const std::size_t colon = host->find(':');
+    checkTarget(targets[0], host->substr(0, colon), colon == std::string::npos ? defaultPort : host->substr(colon + 1),
+                detail);
+}
+
+// The number of connections and the time-out: the last ones written, within
+// the command's bounds, or its defaults.
+void checkLimits(int jobs, long long ms, const Said& said, bool scan, const std::string& detail)
+{
+    const std::string* jobsText = said.value("--jobs");
+    const auto wantJobs = jobsText ? numberIn(*jobsText) : std::optional<long long>(scan ? 256 : 64);
+    if (!wantJobs || *wantJobs != jobs || jobs < 1 || jobs > (scan ? 1024 : 4096))
+        propertyFailed("--jobs is the number written last, within the command's bounds", detail);
+    const std::string* timeText = said.value("--timeout");
+    const auto wantMs = timeText ? millisecondsIn(*timeText) : std::optional<long long>(scan ? 500 : 3000);
+    if (!wantMs || *wantMs != ms || ms > (scan ? 60 : 3600) * 1000LL)
+        propertyFailed("--timeout is the time written last, within the command's bounds", detail);
 }
 
 std::unique_ptr<std::istream> openHosts(const std::string& path)
@@ -252,6 +340,9 @@ const std::vector<std::string>& vocabulary()
                             Items(res::kPacketItems), Items(res::kRecordItems), Items(res::kSubResolutionItems),
                             Items(res::kSubPushModeItems)})
             for (std::wstring_view item : items) w.push_back(cli::utf8(item));
+        // Added later, after the list items, so that the seeds keep their words.
+        w.insert(w.end(), {"--", "++", "-5", "127.0.0.5/32", "127.0.0.250-250", "1024", "4096", "4097", "60", "61",
+                           "--port=", "--json=true", "--json=false", "1e3", "0.0004"});
         return w;
     }();
     return words;
@@ -287,41 +378,24 @@ std::vector<std::string> argumentsOf(const std::uint8_t* data, std::size_t size)
 
 // ---- the scan -----------------------------------------------------------------
 
-// A scan's words are what follows "scan", then the options before it. Read
-// on, they end at once as any command line does, or ask for a search of a
-// range written among them (fuzz_scan_range checks how a range is read),
-// within the scan's bounds.
-void checkScan(const cli::ScanCall& call, const std::vector<std::string>& args, const Said& said,
-               const std::string& detail)
+void checkScan(const cli::ScanRequest& r, const Said& said, const std::string& detail)
 {
-    if (said.command != "scan") propertyFailed("only the word scan starts a scan", detail);
-    std::vector<std::string> sorted = call.args, given = args;
-    given.erase(std::find(given.begin(), given.end(), "scan"));
-    std::sort(sorted.begin(), sorted.end());
-    std::sort(given.begin(), given.end());
-    if (sorted != given) propertyFailed("a scan's words are the command line's but the word scan", detail);
-
-    const auto has = [&](const char* word) { return std::find(call.args.begin(), call.args.end(), word) != call.args.end(); };
-    const auto read = cli::readScanCommandLine(call.args);
-    if (const auto* now = std::get_if<cli::Immediate>(&read)) {
-        const bool bad = now->status == cli::kExitBadInput && now->out.empty() && now->err.ends_with("\n");
-        const bool help = now->status == cli::kExitConfirmed && !now->out.empty() && now->err.empty() &&
-                          (has("--help") || has("-h"));
-        if (!bad && !help) propertyFailed("a scan ends at once with its help, or exit 2 and a message", detail);
-        return;
-    }
-    const cli::ScanRequest& r = std::get<cli::ScanRequest>(read);
-    if (r.range.size() > kMaxScanAddresses || r.range.last < r.range.first)
-        propertyFailed("a scan searches 1 to 1,024 addresses", detail);
-    const bool written = std::any_of(call.args.begin(), call.args.end(), [&](const std::string& w) {
-        const auto parsed = parseScanRange(w);
-        return std::holds_alternative<ScanRange>(parsed) && std::get<ScanRange>(parsed) == r.range;
-    });
-    if (!written) propertyFailed("a scan searches a range written on its command line", detail);
-    if (r.settings.port < 1 || r.settings.port > 65534 || r.settings.jobs < 1 ||
-        r.settings.jobs > static_cast<int>(kMaxScanAddresses) || r.settings.timeout.count() < 1 ||
-        r.settings.timeout.count() > 60 * 1000)
-        propertyFailed("a scan's port, jobs and time-out stay within their bounds", detail);
+    if (said.value("--host") || said.value("--hosts") || said.switches.contains("--trace"))
+        propertyFailed("a search takes no modules and no trace", detail);
+    const auto range = whatTheTextSays(said.words.at(0));
+    if (!range || range->first != r.range.first || range->last != r.range.last || r.range.last < r.range.first ||
+        r.range.size() > kMaxScanAddresses)
+        propertyFailed("a search covers the range written, 1 to 1,024 addresses", detail);
+    const std::string* port = said.value("--port");
+    if (r.settings.port != (port ? numberIn(*port).value_or(-1) : 2000) || r.settings.port < 1 ||
+        r.settings.port > 65534)
+        propertyFailed("a search asks the port written last", detail);
+    checkLimits(r.settings.jobs, r.settings.timeout.count(), said, true, detail);
+    const bool json = said.switches.contains("--json"), list = said.switches.contains("--list");
+    using Form = cli::ScanRequest::Form;
+    if (json && list) propertyFailed("--json and --list are not both taken", detail);
+    if (r.form != (json ? Form::Json : list ? Form::List : Form::Text))
+        propertyFailed("a search prints in the form asked for", detail);
 }
 
 }  // namespace
@@ -339,21 +413,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!now->out.empty() || now->err.size() < 2 || !now->err.ends_with("\n"))
                 propertyFailed("bad input: exit 2 with a message on stderr alone", detail + "\nerr: " + now->err);
         } else if (now->status == cli::kExitConfirmed) {
-            if (now->out.empty() || !now->err.empty() || !said.asksHelp)
+            if (now->out.empty() || !now->err.empty() || !said.mentionsInfo)
                 propertyFailed("exit 0 at once only with the help or version asked for", detail);
         } else {
             propertyFailed("an immediate end is exit 0 or 2", detail);
         }
         return 0;
     }
-    if (const auto* scan = std::get_if<cli::ScanCall>(&line)) {
-        checkScan(*scan, args, said, detail);
+    if (said.unplaced) propertyFailed("a word the grammar has no place for is refused", detail);
+    if (said.asksInfo) propertyFailed("the help or version asked for is given", detail);
+    const auto words = kCommandWords.find(said.command);
+    if (words == kCommandWords.end() || words->second != said.words.size())
+        propertyFailed("a command takes its own words and no more", detail);
+    if (const auto* scan = std::get_if<cli::ScanRequest>(&line)) {
+        if (said.command != "scan") propertyFailed("only the word scan starts a search", detail);
+        checkScan(*scan, said, detail);
         return 0;
     }
     const cli::Invocation& run = std::get<cli::Invocation>(line);
     checkRequest(run.request, said, detail);
     checkTargets(run.targets, said, detail);
-    if (run.jobs < 1 || run.jobs > 4096 || run.timeout.count() <= 0 || run.timeout.count() > 3600 * 1000)
-        propertyFailed("jobs and time-out stay within their bounds", detail);
+    checkLimits(run.jobs, run.timeout.count(), said, false, detail);
+    if (run.batch != (said.value("--hosts") != nullptr) || run.json != said.switches.contains("--json") ||
+        run.trace != said.switches.contains("--trace"))
+        propertyFailed("--hosts, --json and --trace are taken as written", detail);
     return 0;
 }

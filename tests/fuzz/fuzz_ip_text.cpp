@@ -8,7 +8,7 @@
 // - the IP settings from nolt-cli's set-ip, whose texts can be anything;
 // - the IP settings from the dialog's fields, whose address texts are always
 //   four numbers, and whose port text is whatever the field holds.
-#include "cli/commands.h"
+#include "cli/command_line.h"
 #include "cli/text.h"
 #include "commands/ip_checks.h"
 #include "fuzz_check.h"
@@ -160,28 +160,32 @@ bool plainAddress(const std::string& text)
 // message; the others go through the dialog's checks.
 void checkCliSetIp(const IpTexts& t)
 {
-    std::vector<std::string> words{"set-ip", "--module-ip", t.camera, "--gateway", t.gateway, "--dns", t.dns,
-                                   "--mask", t.mask};
-    if (t.udp) words.insert(words.end(), {"--udp-ip=" + t.udpAddress, "--udp-port=" + t.udpPort});
-    const cli::CommandParse parsed = cli::parseCommand(words);
+    std::vector<std::string> words{"--host", "127.0.0.2", "set-ip", "--module-ip", t.camera, "--gateway", t.gateway,
+                                   "--dns", t.dns, "--mask", t.mask};
+    if (t.udp) words.insert(words.end(), {"--udp-ip", t.udpAddress, "--udp-port", t.udpPort});
+    // A program's arguments are C strings: none holds a NUL.
+    if (std::any_of(words.begin(), words.end(), [](const std::string& w) { return w.find('\0') != w.npos; })) return;
+    const cli::CommandLine parsed = cli::readCommandLine(words);
     const auto expected = expectedFor(t, numberIn(t.udpPort));
     const std::string detail = describe(t);
-    if (const auto* error = std::get_if<cli::InputError>(&parsed)) {
-        if (error->message.starts_with("nolt-cli set-ip: --") &&
-            error->message.find("\" is not an address of four numbers 0 to 255") != std::string::npos) {
+    if (const auto* error = std::get_if<cli::Immediate>(&parsed)) {
+        // The dialog's text alone, or the option's with a line that points to the help.
+        std::string message = error->err.substr(0, error->err.size() - 1);
+        message = message.substr(0, message.rfind("\nTry 'nolt-cli set-ip --help'."));
+        if (message.starts_with("nolt-cli set-ip: --") &&
+            message.find("\" is not an address of four numbers 0 to 255") != std::string::npos) {
             // Refused as no address: right for anything but the plain form.
             const bool allPlain = plainAddress(t.camera) && plainAddress(t.gateway) && plainAddress(t.dns) &&
                                   plainAddress(t.mask) && (!t.udp || plainAddress(t.udpAddress));
-            if (allPlain) propertyFailed("plain addresses are taken", detail + ": " + error->message);
+            if (allPlain) propertyFailed("plain addresses are taken", detail + ": " + message);
             return;
         }
-        if (!expected)
-            propertyFailed("a text that is no address is refused as such", detail + ": " + error->message);
-        compare(cli::wide(error->message), nullptr, *expected, t, detail);
+        if (!expected) propertyFailed("a text that is no address is refused as such", detail + ": " + message);
+        compare(cli::wide(message), nullptr, *expected, t, detail);
         return;
     }
     if (!expected) propertyFailed("a text that is no address is refused", detail + ": a frame was sent");
-    compare({}, &std::get<cli::Request>(parsed).bytes, *expected, t, detail);
+    compare({}, &std::get<cli::Invocation>(parsed).request.bytes, *expected, t, detail);
 }
 
 // The dialog's Save IP: its address fields always yield four numbers.

@@ -23,55 +23,6 @@ using namespace nolt::fuzz;
 
 namespace {
 
-struct Span {
-    std::uint32_t first, last;
-};
-
-std::uint32_t hostOrder(const Address& a)
-{
-    return (std::uint32_t{a[0]} << 24) | (std::uint32_t{a[1]} << 16) | (std::uint32_t{a[2]} << 8) | a[3];
-}
-
-std::string_view withoutBlanks(std::string_view t)
-{
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    return t;
-}
-
-std::optional<std::uint32_t> addressOf(std::string_view t)
-{
-    const auto a = addressIn(withoutBlanks(t));
-    return a ? std::optional<std::uint32_t>(hostOrder(*a)) : std::nullopt;
-}
-
-// What the text says, read the plain way: "A/N" is the block of A's first N
-// bits, "A-B" runs from A to B, "A-n" from A to n within A's /24, "A" is A.
-std::optional<Span> whatTheTextSays(std::string_view text)
-{
-    text = withoutBlanks(text);
-    if (const std::size_t slash = text.find('/'); slash != std::string_view::npos) {
-        const auto base = addressOf(text.substr(0, slash));
-        const auto bits = numberIn(text.substr(slash + 1));
-        if (!base || !bits || *bits > 32) return std::nullopt;
-        const std::uint32_t mask = *bits == 0 ? 0 : ~std::uint32_t{0} << (32 - *bits);
-        return Span{*base & mask, *base | ~mask};
-    }
-    if (const std::size_t dash = text.find('-'); dash != std::string_view::npos) {
-        const auto first = addressOf(text.substr(0, dash));
-        if (!first) return std::nullopt;
-        std::optional<std::uint32_t> last = addressOf(text.substr(dash + 1));
-        if (!last) {
-            const auto n = numberIn(text.substr(dash + 1));
-            if (!n || *n > 255) return std::nullopt;
-            last = (*first & 0xFFFFFF00u) | static_cast<std::uint32_t>(*n);
-        }
-        return Span{*first, *last};
-    }
-    const auto one = addressOf(text);
-    return one ? std::optional<Span>(Span{*one, *one}) : std::nullopt;
-}
-
 // The blocks a search may cover, first and last address: the private ones,
 // link-local addresses and loopback.
 constexpr Span kAllowed[] = {

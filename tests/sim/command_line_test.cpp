@@ -24,7 +24,7 @@ TEST(SimCommandLine, EveryFlagReachesItsOption)
          "--flood", "10000", "--delay", "100", "--silent", "--close-after", "4", "--info-after-frames", "5",
          "--info-after-ms", "300", "--upper-prefix", "--silent-address", "--drop-seed", "4294967295",
          "--drop-within", "8", "--status-payload", "19 32 07 80", "--modules", "1000"});
-    ASSERT_EQ(cl.outcome, Outcome::Run) << cl.error;
+    ASSERT_EQ(cl.outcome, Outcome::Run) << cl.text;
     const ServerOptions& o = cl.options;
     const Faults& f = o.module.faults;
     EXPECT_EQ(o.bindAddress, "127.0.0.2");
@@ -53,6 +53,24 @@ TEST(SimCommandLine, EveryFlagReachesItsOption)
     EXPECT_EQ(parseCommandLine({"--address", "127.0.0.5"}).options.bindAddress, "127.0.0.5");
 }
 
+// Numbers are decimal however they are written, and the last of an option
+// given twice counts.
+TEST(SimCommandLine, NumbersAreDecimalAndTheLastOneCounts)
+{
+    const std::vector<std::pair<std::vector<std::string>, int>> cases{
+        {{"--port", "010"}, 10},           {{"--port=0x10"}, -1},   {{"--port", " 12"}, -1},
+        {{"--port", "1", "--port", "2"}, 2}, {{"--port=3", "--bind", "127.0.0.2", "--port", "4"}, 4},
+    };
+    for (const auto& [args, port] : cases) {
+        const CommandLine cl = parseCommandLine(args);
+        EXPECT_EQ(cl.outcome, port < 0 ? Outcome::Error : Outcome::Run) << args[0] << " " << cl.text;
+        if (port >= 0) {
+            EXPECT_EQ(cl.options.port, port) << args[0];
+        }
+    }
+    EXPECT_EQ(parseCommandLine({"--drop-seed", "007"}).options.module.faults.dropSeed, 7u);
+}
+
 TEST(SimCommandLine, RefusesBadInput)
 {
     const std::vector<std::vector<std::string>> table{
@@ -63,14 +81,22 @@ TEST(SimCommandLine, RefusesBadInput)
     for (const auto& args : table) {
         const CommandLine cl = parseCommandLine(args);
         EXPECT_EQ(cl.outcome, Outcome::Error) << args[0];
-        EXPECT_FALSE(cl.error.empty());
+        EXPECT_TRUE(cl.text.starts_with("nolt-sim: ")) << cl.text;
+        EXPECT_NE(cl.text.find(args[0]), std::string::npos) << cl.text;
+        EXPECT_TRUE(cl.text.ends_with("\nTry nolt-sim --help.\n")) << cl.text;
     }
+    EXPECT_EQ(parseCommandLine({"--port", "65536"}).text,
+              "nolt-sim: --port: \"65536\" is not a number from 0 to 65535\nTry nolt-sim --help.\n");
+    EXPECT_EQ(parseCommandLine({"--quiet", "--nope", "x"}).text, "nolt-sim: unknown option: --nope\nTry nolt-sim --help.\n");
+    EXPECT_EQ(parseCommandLine({"--quiet", "--delay"}).text, "nolt-sim: --delay needs a value\nTry nolt-sim --help.\n");
     EXPECT_EQ(parseCommandLine({"--quiet", "--help"}).outcome, Outcome::Help);
     EXPECT_EQ(parseCommandLine({"--port", "0", "--version"}).outcome, Outcome::Version);
     // The module's version number is an option of its own, not --version.
     EXPECT_EQ(parseCommandLine({"--version-number", "3"}).outcome, Outcome::Run);
-    for (const char* flag : {"--drop-seed SEED", "--address IP", "--version ", "--help "})
-        EXPECT_NE(usageText().find(flag), std::string::npos) << flag;
+    const std::string help = parseCommandLine({"--help"}).text;
+    for (const char* flag : {"--drop-seed SEED", "--address,--bind IP", "--version ", "--help "})
+        EXPECT_NE(help.find(flag), std::string::npos) << flag;
+    EXPECT_EQ(parseCommandLine({"--version"}).text, "nolt-sim 1.0.0\n");
 }
 
 }  // namespace
