@@ -208,6 +208,10 @@ Grammar::Grammar()
     app_.add_option("--timeout", global_.timeout, "seconds each module has to answer (default 3)")->type_name("S");
     app_.add_flag("--json", run_.json, "one JSON object per module (a line each), no text");
     app_.add_flag("--trace", run_.trace, "every block sent and received on stderr, in hex");
+    app_.add_option("--pcap", run_.pcap,
+                    "record every module's connection into FILE, a pcapng\n"
+                    "capture that Wireshark opens (with nolt.lua)")
+        ->type_name("FILE");
     app_.set_version_flag("--version", "nolt-cli " NOLT_VERSION, "print the version");
 
     command("status", "Ask the module for its state (frequencies, sizes)", statusRequest);
@@ -344,6 +348,7 @@ CommandLine Grammar::scanRequest() const
     if (global_.host || global_.hostsFile)
         return refused(std::string(global_.host ? "--host" : "--hosts") + " does not apply: the range names the addresses");
     if (run_.trace) return refused("--trace does not apply to a scan");
+    if (run_.pcap) return refused("--pcap does not apply to a scan");
     if (run_.json && list_) return refused("give --json or --list, not both");
 
     // The search's own options stand after its name, so they are the later

@@ -11,6 +11,7 @@
 #include "scan/scanner.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -30,6 +31,7 @@ struct Invocation {
     bool batch = false;  // --hosts: an outcome line per module, then the table
     bool json = false;
     bool trace = false;
+    std::optional<std::string> pcap;  // record every module's connection into this file
     int jobs = 64;
     std::chrono::milliseconds timeout{3000};
 };

@@ -29,6 +29,7 @@ public:
           settings_(settings)
     {
         result_.target = target;
+        recordTo(settings.capture);
         start();
     }
 

@@ -7,10 +7,12 @@
 #include "cli/request.h"
 #include "link/effect.h"
 #include "link/trace.h"
+#include "capture/capture_file.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,8 @@ struct RunSettings {
     int jobs = 64;
     std::chrono::milliseconds timeout{3000};
     TraceSink* trace = nullptr;
+    // Every module's connection is recorded here when set.
+    std::shared_ptr<capture::CaptureFile> capture;
     // Called as each module finishes, in the order they finish.
     std::function<void(const ModuleResult&)> finished;
 };

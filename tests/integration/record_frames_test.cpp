@@ -17,7 +17,7 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <regex>
+#include "support/patterns.h"
 
 namespace nolt::test {
 namespace {
@@ -182,7 +182,7 @@ TEST_F(RecordFramesTest, CancelStartsNothingAndChoosingTheItemAgainStops)
         EXPECT_EQ(r.title, L"Record frames");
         EXPECT_EQ(r.description, L"pcapng capture");
         EXPECT_EQ(r.extension, L"pcapng");
-        EXPECT_TRUE(std::regex_match(r.fileName, std::wregex(L"nolt-[0-9]{8}-[0-9]{6}\\.pcapng")));
+        EXPECT_TRUE(test::matchesWhole(r.fileName, L"nolt-[0-9]{8}-[0-9]{6}\\.pcapng"));
         EXPECT_FALSE(checked());
         EXPECT_FALSE(dlg->link_->recording());
     }

@@ -2,13 +2,13 @@
 # Checks the Debian package: its file list, its computed Depends, lintian,
 # the desktop entry and AppStream validators, that the programs it
 # installs into a throwaway root run, and that with its files in place
-# tshark decodes a recording the tool made without being told where the
-# dissector is.
-# Usage: tests/package/check-deb.sh PACKAGE.deb BUILD-DIR [RECORDING.pcapng]
+# tshark decodes a recording the packaged nolt-cli made of the packaged
+# nolt-sim without being told where the dissector is.
+# Usage: tests/package/check-deb.sh PACKAGE.deb BUILD-DIR
 set -euo pipefail
 deb=$(realpath "$1")
 build=$(realpath "$2")
-recording=${3:+$(realpath -m "$3")}
+recording=""
 source_dir=$(realpath "$(dirname "$0")/../..")
 . "$(dirname "$0")/lib.sh"
 
@@ -105,6 +105,12 @@ if [[ " ${programs[*]} " == *" nolt-sim "* ]]; then
             printf '\xaa\x05\x01\x01\x01' >&3; head -c 2 <&3 | od -An -tx1" | tr -d ' \n') || true
     fi
     same "$reply" "aa05" "the packaged nolt-sim answers a version query"
+    # ... and the packaged nolt-cli records a status query to it.
+    if [ -n "$port" ] && [[ " ${programs[*]} " == *" nolt-cli "* ]]; then
+        recording=$root/recording.pcapng
+        record() { NOLT_SCAN_LOOPBACK_ONLY=1 "$root/usr/bin/nolt-cli" --host "127.0.0.1:$port" --pcap "$recording" status >/dev/null; }
+        check "nolt-cli --pcap records a status query" record
+    fi
 fi
 
 # --- the installed dissector decodes a recording with no -X option. As root
@@ -121,7 +127,7 @@ skip_reason=""
 if ! command -v tshark >/dev/null; then
     skip_reason="tshark is not installed"
 elif [ -z "$recording" ] || [ ! -f "$recording" ]; then
-    skip_reason="no recording made by the tool was given"
+    skip_reason="no recording was made (nolt-sim or nolt-cli is missing or failed)"
 elif ! in_place true 2>/dev/null; then
     skip_reason="a private mount namespace with an overlay over /usr needs root"
 fi

@@ -13,9 +13,12 @@
     "Record frames…" (integration_tests) and keeps its file;
 --read FILE --expect dialog  reads a file that test made elsewhere (the
     Windows build's, under wine).
+--cli NOLT_CLI NOLT_SIM  has nolt-cli record one query to two simulated
+    modules at once (--hosts, --pcap), one answering in pieces, and checks
+    that a search refuses --pcap.
 A recording must decode with every frame named as expected on each
 connection, good IP and TCP checksums and no TCP analysis flags; the dialog's
-must still open in tshark when cut after any of its blocks.
+and nolt-cli's must still open in tshark when cut after any of its blocks.
 
 Exit code 77 (skipped) when tshark or tcpdump is missing or the user may not
 capture; anything else that goes wrong fails.
@@ -312,6 +315,8 @@ RECORDER = {
                ["Version query", "Version report"]],
     "split": [["Status query", "Version query", "Status report", "Version report"]],
 }
+# nolt-cli's run over two modules (one answering in pieces), by module.
+CLI = {"normal": [["Version query", "Version report"]], "split": [["Version query", "Version report"]]}
 GOOD = "1"  # tshark's checksum status "Good"
 
 
@@ -451,6 +456,35 @@ def check_recorder(program, plugin, work):
     print("two copies of the dissector load, and it decodes")
 
 
+def check_cli(programs, plugin, work):
+    """nolt-cli --pcap over two modules at once: one connection each in one
+    file, every frame named; refused for a search."""
+    cli, sim = programs
+    pcap = os.path.join(work, "cli.pcapng")
+    env = dict(os.environ, NOLT_SCAN_LOOPBACK_ONLY="1")
+    modules = {}
+    try:
+        for role, extra in (("normal", []), ("split", ["--split", "3", "--split-pause", "30"])):
+            p = subprocess.Popen([sim, "--port", "0", "--quiet"] + extra, stdout=subprocess.PIPE, text=True, env=env)
+            modules[role] = p
+            line = read_line(p.stdout, 10, "nolt-sim's first line")
+            modules[role].port = int(line.rsplit(":", 1)[1])
+        hosts = os.path.join(work, "hosts.txt")
+        with open(hosts, "w") as f:
+            f.write("".join("127.0.0.1:%d\n" % m.port for m in modules.values()))
+        run_program([cli, "--hosts", hosts, "--pcap", pcap, "version"])
+    finally:
+        for p in modules.values():
+            p.kill()
+            p.wait()
+    role = {m.port: name for name, m in modules.items()}
+    module_of = {stream: role.get(port) for stream, port in module_ports(pcap).items()}
+    check_recording(pcap, plugin, CLI, module_of)
+    refused = subprocess.run([cli, "--pcap", pcap, "scan", "127.0.0.1/32"], capture_output=True, text=True, env=env)
+    if refused.returncode != 2 or "--pcap does not apply to a scan" not in refused.stderr:
+        fail("a search with --pcap gave %d: %s" % (refused.returncode, refused.stderr))
+
+
 def check_dialog_test(program, plugin, work):
     pcap = os.path.join(work, "dialog.pcapng")
     if os.path.exists(pcap):
@@ -467,6 +501,7 @@ def main():
     what.add_argument("--recorder", help="the recorder's program (record_session)")
     what.add_argument("--dialog-test", help="the dialog tests' program (integration_tests)")
     what.add_argument("--read", help="a recording the dialog test made")
+    what.add_argument("--cli", nargs=2, metavar=("NOLT_CLI", "NOLT_SIM"), help="nolt-cli --pcap over two modules")
     parser.add_argument("--expect", choices=["dialog"], default="dialog")
     parser.add_argument("--plugin", required=True)
     parser.add_argument("--work", required=True)
@@ -483,6 +518,8 @@ def main():
         return check_dialog_test(args.dialog_test, args.plugin, args.work)
     if args.read:
         return check_recording(args.read, args.plugin, DIALOG)
+    if args.cli:
+        return check_cli(args.cli, args.plugin, args.work)
     pcap = os.path.join(args.work, "session.pcap")
     for attempt in range(3):
         ports, problem = record(args.session, pcap)
