@@ -66,7 +66,7 @@ if(NOT _lua_dir)
     endif()
   endif()
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/tools/wireshark/nolt.lua DESTINATION ${_lua_dir})
+install(FILES ${PROJECT_SOURCE_DIR}/wireshark/nolt.lua DESTINATION ${_lua_dir})
 
 set(_pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(_out ${CMAKE_BINARY_DIR}/packaging)

@@ -52,7 +52,7 @@ cmake --install "$WINDOWS" --prefix "$WINDOWS/package/root" --strip >/dev/null
 mkdir -p "$stage"
 cp "$WINDOWS"/package/root/bin/*.exe "$stage/"
 # The Wireshark dissector beside the programs; README.txt says where it goes.
-cp tools/wireshark/nolt.lua "$stage/"
+cp wireshark/nolt.lua "$stage/"
 
 describe() {
     case $1 in

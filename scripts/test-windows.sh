@@ -95,7 +95,7 @@ wineserver --kill || true
 
 # tshark with the dissector reads the recording the tool made on Windows.
 read_status=0
-python3 tests/wireshark/check_capture.py --read "$recording" --plugin "$ROOT/tools/wireshark/nolt.lua" \
+python3 tests/wireshark/check_capture.py --read "$recording" --plugin "$ROOT/wireshark/nolt.lua" \
     --work "$BUILD/capture" > "$BUILD/recording-check.log" 2>&1 || read_status=$?
 cat "$BUILD/recording-check.log"
 if [ "$read_status" -eq 77 ]; then

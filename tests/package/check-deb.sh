@@ -135,7 +135,7 @@ if [ -n "$skip_reason" ]; then
     echo "  skip  tshark decoding with the installed dissector: $skip_reason"
 else
     host_before=$(ls -l "$lua_dir" 2>&1)
-    want=$(names tshark -X "lua_script:$source_dir/tools/wireshark/nolt.lua")
+    want=$(names tshark -X "lua_script:$source_dir/wireshark/nolt.lua")
     check "the recording decodes with the source's dissector" grep -q "Status query" <<<"$want"
     same "$(names in_place tshark)" "$want" "with the package in place, tshark decodes the recording with no -X option"
     same "$(names in_place tshark -X "lua_script:$root$dissector")" "$want" \

@@ -21,7 +21,7 @@ want=("$name/README.txt" "$name/nolt.lua")
 for p in "${programs[@]}"; do want+=("$name/$p.exe"); done
 same "$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')" \
      "$(printf '%s\n' "${want[@]}" | sort | tr '\n' ' ')" "the zip holds the programs, nolt.lua and README.txt"
-same "$(unzip -p "$zip" "$name/nolt.lua" | md5sum)" "$(md5sum <"$(dirname "$0")/../../tools/wireshark/nolt.lua")" \
+same "$(unzip -p "$zip" "$name/nolt.lua" | md5sum)" "$(md5sum <"$(dirname "$0")/../../wireshark/nolt.lua")" \
      "the zip's nolt.lua is the dissector"
 readme=$(unzip -p "$zip" "$name/README.txt")
 check "README.txt has Windows line ends" grep -q $'\r$' <<<"$readme"

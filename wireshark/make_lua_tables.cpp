@@ -1,4 +1,4 @@
-// Writes the tables of the Wireshark dissector (tools/wireshark/nolt.lua)
+// Writes the tables of the Wireshark dissector (wireshark/nolt.lua)
 // from the tool's own: the names of the codes, the item texts of the stream
 // lists and the IP settings' filler. The dissector stays one plain Lua file a user copies, so the
 // tables live in it between two marker lines; this program rewrites that
