@@ -4,7 +4,7 @@
 #include "app/nolt_pcclient_dlg.h"
 #include "commands/command_frames.h"
 #include "commands/command_ui.h"
-#include "commands/dlg_other2.h"
+#include "commands/push_address_dialog.h"
 #include "commands/stream_rules.h"
 #include "res/resource.h"
 

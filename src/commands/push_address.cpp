@@ -2,7 +2,7 @@
 // push address and opens the push-address dialog with the answer.
 
 #include "app/nolt_pcclient_dlg.h"
-#include "commands/dlg_other2.h"
+#include "commands/push_address_dialog.h"
 #include "commands/push_address_text.h"
 #include "framework/ui_thread.h"
 

@@ -3,7 +3,7 @@
 // with the default addresses whatever was typed the last time.
 
 #include "app/nolt_pcclient_dlg.h"
-#include "tools/dlg_other.h"
+#include "tools/tools_dialog.h"
 
 namespace nolt {
 

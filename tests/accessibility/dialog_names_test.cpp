@@ -10,13 +10,13 @@
 #include "accessibility/heard_names.h"
 #include "app/about_dlg.h"
 #include "app/nolt_pcclient_dlg.h"
-#include "commands/dlg_other2.h"
+#include "commands/push_address_dialog.h"
 #include "framework/accessible_names.h"
 #include "link/link.h"
 #include "scan/find_modules_dlg.h"
 #include "platform/command_interpreter.h"
 #include "support/dialog_support.h"
-#include "tools/dlg_other.h"
+#include "tools/tools_dialog.h"
 
 namespace nolt {
 namespace {

@@ -9,13 +9,13 @@
 
 #include "app/nolt_pcclient_app.h"
 #include "commands/command_frames.h"
-#include "commands/dlg_other2.h"
-#include "framework/win_app.h"
-#include "tools/dlg_other.h"
+#include "commands/push_address_dialog.h"
 #include "commands/push_address_text.h"
+#include "framework/win_app.h"
 #include "link/frame.h"
 #include "res/strings.h"
 #include "sim/hex.h"
+#include "tools/tools_dialog.h"
 
 namespace nolt::test {
 namespace {

@@ -10,7 +10,7 @@
 #include "support/dialog_support.h"
 #include "platform/tcp_listener.h"
 #include "res/resource.h"
-#include "tools/dlg_other.h"
+#include "tools/tools_dialog.h"
 
 namespace nolt {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "framework/qt/qt_access.h"
 #include "platform/command_interpreter.h"
-#include "tools/dlg_other.h"
+#include "tools/tools_dialog.h"
 
 int main(int argc, char** argv)
 {

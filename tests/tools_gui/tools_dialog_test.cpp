@@ -17,7 +17,7 @@
 #include "commands/hex.h"
 #include "gui/gui_test_support.h"
 #include "res/resource.h"
-#include "tools/dlg_other.h"
+#include "tools/tools_dialog.h"
 
 namespace nolt {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/dlg_other.h"
+#include "tools/tools_dialog.h"
 
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"

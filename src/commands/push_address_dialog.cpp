@@ -1,4 +1,4 @@
-#include "commands/dlg_other2.h"
+#include "commands/push_address_dialog.h"
 
 #include <cstdint>
 #include <span>
