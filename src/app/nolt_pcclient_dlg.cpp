@@ -7,7 +7,6 @@
 #include "res/resource.h"
 #include "res/strings.h"
 #include "res/templates.h"
-#include "scan/find_modules_dlg.h"
 
 namespace nolt {
 namespace {

@@ -21,8 +21,6 @@ namespace capture {
 class CaptureFile;
 }  // namespace capture
 
-class FindModulesDlg;
-
 class Cnolt_PCClientDlg : public fw::CDialogEx, public LinkUi {
 public:
     Cnolt_PCClientDlg();
@@ -95,7 +93,7 @@ protected:
     void OnBnClickedSubOff();
     // Tools dialog (tools/tools_handler.cpp).
     void OnBnClickedTools();
-    // "Find modules…" of the system menu (scan/find_modules_handler.cpp).
+    // "Find modules…" of the system menu (find_modules/find_modules_handler.cpp).
     void OnFindModules();
     // "Record frames…" of the system menu (app/record_frames.cpp): asks for
     // a file and records the link's traffic into it, or ends the recording.
@@ -135,7 +133,9 @@ protected:
     // The connection to the module: its socket, connected flag and thread.
     std::unique_ptr<Link> link_;
     // The "Find modules" dialog once opened (modeless, owned by this window).
-    std::unique_ptr<FindModulesDlg> findModules_;
+    // Held as a dialog only: its own folder opens it (the handler), so the
+    // main dialog never includes the window's header.
+    std::unique_ptr<fw::CDialogEx> findModules_;
 
 private:
     void setInitialTexts();

@@ -7,8 +7,8 @@
 #pragma once
 
 #include "dialog_fixture.h"
+#include "find_modules/find_modules_dlg.h"
 #include "platform/code_page.h"
-#include "scan/find_modules_dlg.h"
 #include "support/planted_modules.h"
 
 #include <chrono>
@@ -28,13 +28,17 @@ protected:
         dlg->SetDlgItemText(res::IDC_LINK_PORT, std::to_wstring(planted.port));
         dlg->SendSysCommand(res::IDM_FIND_MODULES);
         EXPECT_TRUE(dlg->findModules_ && dlg->findModules_->IsWindowVisible());
-        FindModulesDlg& find = *dlg->findModules_;
+        FindModulesDlg& find = findWindow();
         // A loaded machine (a sanitizer build, wine) may take a few hundred
         // milliseconds for a module's answer.
         find.SetTimeout(kTimeout);
         fw::user::activate(find);
         return find;
     }
+
+    // The window the main window holds (as a dialog: it never includes the
+    // window's header).
+    FindModulesDlg& findWindow() { return static_cast<FindModulesDlg&>(*dlg->findModules_); }
 
     // Presses Find, once sure that it either searches this machine's own
     // addresses only or is refused before anything is sent.

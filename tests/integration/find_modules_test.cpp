@@ -80,7 +80,7 @@ TEST_F(FindModulesTest, StopCloseAndADoubleClick)
     // Opened again, it starts afresh from the main window's new address;
     // closing it during a search stops the search.
     dlg->SendSysCommand(res::IDM_FIND_MODULES);
-    FindModulesDlg& again = *dlg->findModules_;
+    FindModulesDlg& again = findWindow();
     ASSERT_TRUE(again.IsWindowVisible());
     EXPECT_EQ(again.GetCount(res::IDC_FIND_LIST), 0);
     EXPECT_EQ(again.GetDlgItemText(res::IDC_FIND_RANGE), L"127.0.0.0/24");

@@ -12,11 +12,11 @@
 #include <thread>
 
 #include "app/nolt_pcclient_dlg.h"
+#include "find_modules/find_modules_dlg.h"
 #include "framework/user_actions.h"
 #include "framework/win32/win32_impl.h"
 #include "res/resource.h"
 #include "res/strings.h"
-#include "scan/find_modules_dlg.h"
 
 namespace nolt {
 namespace {

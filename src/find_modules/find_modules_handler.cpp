@@ -7,7 +7,7 @@
 #include "app/nolt_pcclient_dlg.h"
 #include "platform/code_page.h"
 #include "res/resource.h"
-#include "scan/find_modules_dlg.h"
+#include "find_modules/find_modules_dlg.h"
 
 namespace nolt {
 

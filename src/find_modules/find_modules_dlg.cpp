@@ -1,4 +1,4 @@
-#include "scan/find_modules_dlg.h"
+#include "find_modules/find_modules_dlg.h"
 
 #include <algorithm>
 #include <cwctype>
