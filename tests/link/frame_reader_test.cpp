@@ -107,6 +107,11 @@ struct PartialCase {
     const char* traced;  // the piece in the tool's trace: no frame's name
 };
 
+void PrintTo(const PartialCase& c, std::ostream* out)
+{
+    *out << "first " << c.first << ", lines " << testing::PrintToString(c.lines) << ", traced " << c.traced;
+}
+
 class PartialFrame : public testing::TestWithParam<PartialCase> {};
 
 // A frame whose rest never comes is judged after 200 ms with the missing

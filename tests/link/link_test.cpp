@@ -407,7 +407,12 @@ struct RecordingCase {
     SessionEnd end;
 };
 
-void PrintTo(const RecordingCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const RecordingCase& c, std::ostream* out)
+{
+    static const char* const kEnds[] = {"the module closes", "the tool disconnects", "the recording stops"};
+    *out << "recording " << (c.beforeConnecting ? "before connecting" : "mid-session") << ", ends as "
+         << kEnds[static_cast<int>(c.end)];
+}
 
 class LinkRecordingTest : public LinkTest, public testing::WithParamInterface<RecordingCase> {
 protected:

@@ -93,6 +93,17 @@ const ReplyCase kCases[] = {
     {"no_start_byte", "AB 02 00 00", {}},
 };
 
+// A row as CTest lists it and a failure names it (after the row's name):
+// its frame, a long one cut after its first bytes, and the effects' count.
+void PrintTo(const ReplyCase& c, std::ostream* out)
+{
+    constexpr std::size_t kShown = 3 * 16 - 1;  // sixteen bytes, "AA 01 ... D0"
+    const std::string_view frame = c.frame;
+    *out << "frame " << frame.substr(0, kShown);
+    if (frame.size() > kShown) *out << " ... (" << hex(frame).size() << " bytes)";
+    *out << ", effects expected: " << c.expected.size();
+}
+
 class ReplyTable : public testing::TestWithParam<ReplyCase> {};
 
 TEST_P(ReplyTable, GivesTheEffectsInOrder)

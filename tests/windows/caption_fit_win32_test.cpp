@@ -17,6 +17,18 @@
 #include "support/dialog_support.h"
 
 namespace nolt {
+namespace fw {
+
+// A row of the dialogs' table as a failure names it: the template's number,
+// caption and size, not the pointer.
+void PrintTo(const DialogTemplate* t, std::ostream* out)
+{
+    *out << "template " << t->id << " \"";
+    for (wchar_t c : t->caption) *out << (c < 0x80 ? static_cast<char>(c) : '?');
+    *out << "\", " << t->controls.size() << " controls";
+}
+
+}  // namespace fw
 namespace {
 
 using K = fw::ControlKind;
