@@ -23,7 +23,7 @@ TARGETS=(
     "fuzz_receive     1  1  -max_len=4096"
     "fuzz_settings    2  2"
     "fuzz_hosts_file  2  1  -max_len=4400"
-    "fuzz_cli_args    2  1"
+    "fuzz_cli_args    2  2"
     "fuzz_ip_text     2  1"
     "fuzz_scan_range  2  1"
 )
