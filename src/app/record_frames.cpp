@@ -9,6 +9,7 @@
 
 #include "capture/capture_file.h"
 #include "framework/file_dialog.h"
+#include "platform/calendar.h"
 #include "platform/file_failure_text.h"
 #include "platform/program_info.h"
 #include "res/resource.h"
@@ -32,12 +33,7 @@ constexpr auto kProgram = "nolt-pcclient";
 std::wstring proposedFileName()
 {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = localCalendar(now);
     wchar_t name[64];
     std::wcsftime(name, 64, L"nolt-%Y%m%d-%H%M%S.", &local);
     return name + std::wstring(kExtension);

@@ -2,6 +2,7 @@
 
 #include "link/frame.h"
 #include "link/protocol_names.h"
+#include "platform/calendar.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -74,12 +75,7 @@ std::string traceLine(std::chrono::system_clock::time_point when, std::string_vi
     const auto sinceEpoch = when.time_since_epoch();
     const std::time_t seconds = static_cast<std::time_t>(duration_cast<std::chrono::seconds>(sinceEpoch).count());
     const auto millis = duration_cast<milliseconds>(sinceEpoch).count() % 1000;
-    std::tm parts{};
-#ifdef _WIN32
-    gmtime_s(&parts, &seconds);
-#else
-    gmtime_r(&seconds, &parts);
-#endif
+    const std::tm parts = utcCalendar(seconds);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", parts.tm_hour, parts.tm_min, parts.tm_sec,
                   static_cast<int>(millis));
