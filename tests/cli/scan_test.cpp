@@ -243,7 +243,8 @@ TEST(CliScan, BadRangesAndOptionsAreRefusedBeforeAnythingIsSent)
         {{"scan", "127.0.0.five", "--port", port},
          "nolt-cli scan: \"127.0.0.five\" is not an address of four numbers 0 to 255; write it as 192.168.2.0/24, "
          "192.168.2.10-192.168.2.60 or 192.168.2.10-60"},
-        // The loopback limit every test process runs under.
+        // The loopback limit every test process runs under. Every row here
+        // goes through the pure reader only: nothing is run or sent.
         {{"scan", "10.0.0.0/24", "--port", port},
          "nolt-cli scan: this process may search 127.0.0.0/8 only: NOLT_SCAN_LOOPBACK_ONLY is set, which limits "
          "searches to the machine's own addresses"},
